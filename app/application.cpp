@@ -1,0 +1,100 @@
+#include "application.h"
+
+#include "installinfo.h"
+#include "paths.h"
+#include "settingsfile.h"
+#include "shell.h"
+
+#include <QDebug>
+#include <QLocale>
+#include <QTranslator>
+
+Application::Application(int &argc, char **argv)
+    : QtSingleApplication(argc, argv, true)
+{
+    setApplicationName(QStringLiteral("vellumin"));
+    setOrganizationDomain(QStringLiteral("morvasco.com"));
+    setOrganizationName(QStringLiteral("Morvasco"));
+    setApplicationVersion(QStringLiteral("5.0.7"));
+
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Paths::appHomeDir());
+
+    loadTranslator();
+}
+
+Application::~Application()
+{
+    if (m_translator)
+        removeTranslator(m_translator);
+    delete m_translator;
+}
+
+Application *Application::instance()
+{
+    return static_cast<Application *>(QCoreApplication::instance());
+}
+
+std::shared_ptr<QSettings> Application::createSettings()
+{
+    return SettingsFile::create();
+}
+
+QString Application::settingsFilePath(const QString &name)
+{
+    return SettingsFile::filePath(name);
+}
+
+QString Application::displayVersion()
+{
+    return InstallInfo::value(QStringLiteral("DisplayVersion"),
+                              QCoreApplication::applicationVersion());
+}
+
+QString Application::readRegistryVersion()
+{
+    return InstallInfo::value(QStringLiteral("CurrentVersion"), displayVersion());
+}
+
+QStringList Application::supportedFormats()
+{
+    return {QStringLiteral("epub"), QStringLiteral("mobi"), QStringLiteral("prc"),
+            QStringLiteral("fb2"),  QStringLiteral("cbr"),  QStringLiteral("cbz"),
+            QStringLiteral("pdf"),  QStringLiteral("txt"),  QStringLiteral("zip"),
+            QStringLiteral("7z")};
+}
+
+QString Application::systemLanguage()
+{
+    return QLocale::system().name().left(2);
+}
+
+QString Application::translationFilePath(const QString &language)
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/translations") + QLatin1Char('/')
+            + QStringLiteral("vellumin_%1.qm").arg(language);
+}
+
+void Application::loadTranslator()
+{
+    QString language = createSettings()->value(QStringLiteral("Language")).toString();
+    if (language.isEmpty())
+        language = systemLanguage();
+    setLanguage(language);
+}
+
+void Application::setLanguage(QString language)
+{
+    if (m_translator)
+        removeTranslator(m_translator);
+    else
+        m_translator = new QTranslator;
+    const QString path = translationFilePath(language);
+    const bool loaded = m_translator->load(path);
+    qDebug() << "Load translation:" << path << "Result:" << loaded;
+    installTranslator(m_translator);
+}
+
+void Application::showInExplorer(QString filePath)
+{
+    Shell::showInFileManager(filePath);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QStringList>
+
+#include <functional>
+
+// A probe command gets its arguments (without the command name) and returns
+// the process exit code. It prints JSON on standard output.
+namespace probe {
+
+using Command = std::function<int(const QStringList &arguments)>;
+
+struct Registration
+{
+    Registration(const char *name, const char *usage, Command command);
+};
+
+// One compact JSON line on standard output.
+void printJson(const QJsonObject &object);
+// A plain line on standard output (progress lines before the final JSON).
+void printLine(const QString &line);
+// {"error": message} on standard output; returns 1 for convenience.
+int fail(const QString &message);
+
+} // namespace probe
+
+#define VL_PROBE_CONCAT2(a, b) a##b
+#define VL_PROBE_CONCAT(a, b) VL_PROBE_CONCAT2(a, b)
+#define VL_PROBE_COMMAND(name, usage, function)                                                    \
+    static const probe::Registration VL_PROBE_CONCAT(s_probeCommand, __LINE__)(name, usage,        \
+                                                                               function)
