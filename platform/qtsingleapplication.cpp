@@ -60,7 +60,9 @@ QtSingleApplication::~QtSingleApplication() = default;
 void QtSingleApplication::startServer()
 {
     m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    // No socket options: with them the server binds elsewhere and renames
+    // the socket into place, silently replacing a live instance's socket.
+    // The runtime folder is private to the user already.
     if (m_server->listen(m_serverName)) {
         connect(m_server, &QLocalServer::newConnection, this,
                 &QtSingleApplication::onNewConnection);
