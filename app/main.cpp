@@ -2,9 +2,12 @@
 #include "commandline.h"
 #include "logger.h"
 #include "mainview.h"
+#include "settings.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include <memory>
 
@@ -21,6 +24,12 @@ int main(int argc, char *argv[])
     Logger::instance()->write(QStringLiteral("Start-up. Version:") + Application::displayVersion(),
                               Logger::Info);
 
+    // Load the reading settings once; a first start leaves the defaults in
+    // "settings.ini" so the user can see and edit them.
+    Settings *settings = Settings::instance();
+    if (!QFile::exists(Application::settingsFilePath(QStringLiteral("settings.ini"))))
+        settings->save();
+
     QScreen *screen = QGuiApplication::primaryScreen();
     const int width = CommandLine::mainWindowBaseWidth(screen ? screen->geometry()
                                                               : QRect(0, 0, 900, 900));
@@ -31,6 +40,11 @@ int main(int argc, char *argv[])
     mainView->handleMessage(message);
     QObject::connect(&app, &Application::messageReceived, mainView.get(),
                      &MainView::handleMessage);
+
+    // Developer switch for start-up measurements: leave as soon as the first
+    // window is up.
+    if (qEnvironmentVariableIsSet("VELLUMIN_QUIT_WHEN_SHOWN"))
+        QTimer::singleShot(0, &app, &QCoreApplication::quit);
 
     const int result = app.exec();
     mainView.reset();
