@@ -1,0 +1,274 @@
+#include "zipreader.h"
+
+#include "archivepath.h"
+#include "logger.h"
+
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+#include <quazip/quazipfileinfo.h>
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <vector>
+
+namespace {
+
+const char *const nameCodec = "IBM866";
+
+// Large blocks: a book of many small chapters is dominated by per-call
+// overhead at smaller sizes.
+constexpr qint64 copyBlockSize = 64 * 1024;
+
+enum class CopyResult { Ok, EntryError, NotAtEnd, CloseError, WriteError, TooLarge };
+
+void logError(const QString &text)
+{
+    Logger::instance()->write(text, Logger::Error);
+}
+
+// Copies the open entry into target; the target appears only when the whole
+// entry was read and its checksum matched.
+CopyResult copyEntry(QuaZipFile &entry, const QString &target, qint64 *budget)
+{
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        return CopyResult::WriteError;
+    std::vector<char> buffer(copyBlockSize);
+    while (true) {
+        const qint64 read = entry.read(buffer.data(), copyBlockSize);
+        if (read <= 0)
+            break;
+        *budget -= read;
+        if (*budget < 0)
+            return CopyResult::TooLarge;
+        if (out.write(buffer.data(), read) != read)
+            return CopyResult::WriteError;
+    }
+    if (entry.getZipError() != UNZ_OK)
+        return CopyResult::EntryError;
+    if (!entry.atEnd())
+        return CopyResult::NotAtEnd;
+    entry.close();
+    if (entry.getZipError() != UNZ_OK)
+        return CopyResult::CloseError;
+    if (!out.commit())
+        return CopyResult::WriteError;
+    return CopyResult::Ok;
+}
+
+} // namespace
+
+ZipReader::ZipReader() = default;
+
+ZipReader::ZipReader(const Limits &limits)
+    : m_limits(limits)
+{
+}
+
+ZipReader::~ZipReader() = default;
+
+bool ZipReader::extract(const QString &archivePath, const QString &folder,
+                        QList<QFileInfo> *fileList)
+{
+    return unpack(Operation::Extract, archivePath, folder, nullptr, nullptr, fileList, nullptr);
+}
+
+bool ZipReader::testRead(const QString &archivePath, const QRegExp &pattern, const QString &folder,
+                         QString &outputPath)
+{
+    return unpack(Operation::TestRead, archivePath, folder, &pattern, nullptr, nullptr,
+                  &outputPath);
+}
+
+bool ZipReader::extractFile(const QString &archivePath, const QString &entryName,
+                            const QString &folder, QString &outputPath)
+{
+    return unpack(Operation::ExtractFile, archivePath, folder, nullptr, &entryName, nullptr,
+                  &outputPath);
+}
+
+bool ZipReader::unpack(Operation operation, const QString &archivePath, const QString &folder,
+                       const QRegExp *pattern, const QString *entryName, QList<QFileInfo> *fileList,
+                       QString *outputPath) const
+{
+    const bool isExtract = operation == Operation::Extract;
+    const bool isTestRead = operation == Operation::TestRead;
+
+    QuaZip zip(archivePath);
+    // The failure lines name the archive's current error code, as the
+    // failing step leaves it.
+    const auto zipCode = [&zip]() { return QString::number(zip.getZipError()); };
+    const auto fail = [&](const QString &extractLine, const char *testReadLine,
+                          const QString &extractFileLine, int code) {
+        if (isExtract)
+            logError(extractLine.arg(zip.getZipError()));
+        else if (isTestRead)
+            qWarning(testReadLine, code);
+        else
+            logError(extractFileLine + QString::number(code));
+        return false;
+    };
+
+    if (!zip.open(QuaZip::mdUnzip)) {
+        return fail(QStringLiteral("Extract archive. Error:%1"), "testRead(): zip.open(): %d",
+                    QStringLiteral("Read zip failed. Open zip. Error code:"), zip.getZipError());
+    }
+    zip.setFileNameCodec(nameCodec);
+    QDir().mkpath(folder);
+    if (!isExtract) {
+        qWarning("%d entries\n", zip.getEntriesCount());
+        qWarning("Global comment: %s\n", zip.getComment().toLocal8Bit().constData());
+    }
+
+    const auto wanted = [&](const QString &name) {
+        if (pattern)
+            return pattern->isEmpty() || pattern->indexIn(name) >= 0;
+        if (entryName)
+            return entryName->isEmpty() || entryName->compare(name, Qt::CaseInsensitive) == 0;
+        return true;
+    };
+
+    // Sizes from the central directory bound what an entry can unpack to,
+    // so a bomb is refused before a byte is written.
+    const auto refuse = [&](const QString &why) {
+        logError(QStringLiteral("Unzip file. Archive refused (%1):%2").arg(why, archivePath));
+        return false;
+    };
+    if (zip.getEntriesCount() > m_limits.maxEntries)
+        return refuse(QStringLiteral("too many entries"));
+    qint64 declared = 0;
+    const QList<QuaZipFileInfo64> infos = zip.getFileInfoList64();
+    if (zip.getZipError() != UNZ_OK) {
+        return fail(QStringLiteral("Get zip-file info error:%1"),
+                    "testRead(): getCurrentFileInfo(): %d\n",
+                    QStringLiteral("Read zip failed. Get file info. Error code:"),
+                    zip.getZipError());
+    }
+    for (const QuaZipFileInfo64 &info : infos) {
+        if (wanted(info.name))
+            declared += qint64(info.uncompressedSize);
+    }
+    const qint64 archiveSize = QFileInfo(archivePath).size();
+    if (declared > m_limits.maxTotalBytes
+        || (declared > m_limits.ratioFloor
+            && declared / qMax<qint64>(archiveSize, 1) > m_limits.maxRatio))
+        return refuse(QStringLiteral("unpacks to %1 bytes").arg(declared));
+    qint64 budget = m_limits.maxTotalBytes;
+
+    for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
+        if (isExtract)
+            QCoreApplication::processEvents();
+
+        QuaZipFileInfo64 info;
+        if (!zip.getCurrentFileInfo(&info)) {
+            return fail(QStringLiteral("Get zip-file info error:%1"),
+                        "testRead(): getCurrentFileInfo(): %d\n",
+                        QStringLiteral("Read zip failed. Get file info. Error code:"),
+                        zip.getZipError());
+        }
+        if (!wanted(info.name))
+            continue;
+
+        const QString target = ArchivePath::join(folder, info.name);
+        if (target.isNull()) {
+            logError(QStringLiteral("Unzip file. Unsafe entry name skipped:%1 in %2")
+                             .arg(info.name, archivePath));
+            continue;
+        }
+        if (isExtract && QFileInfo::exists(target))
+            continue;
+
+        QuaZipFile entry(&zip);
+        if (!entry.open(QIODevice::ReadOnly)) {
+            return fail(QStringLiteral("Open zip-file. Error:%1"), "testRead(): file.open(): %d",
+                        QStringLiteral("Read zip failed. Error code:"), entry.getZipError());
+        }
+        if (!isExtract)
+            qWarning() << "Actual file name:" << entry.getActualFileName();
+        qDebug() << "File info:" << target;
+
+        if (target.endsWith(QLatin1Char('/'))) {
+            // A folder entry: nothing to copy, but it counts as extracted.
+            QDir().mkpath(target);
+        } else {
+            QDir().mkpath(QFileInfo(target).absolutePath());
+            if (entry.getZipError() != UNZ_OK) {
+                return fail(QStringLiteral("Unzip file. Error:%1"),
+                            "testRead(): file.getFileName(): %d",
+                            QStringLiteral("Read zip failed. Error code:"), entry.getZipError());
+            }
+            switch (copyEntry(entry, target, &budget)) {
+            case CopyResult::Ok:
+                break;
+            case CopyResult::EntryError:
+                return fail(QStringLiteral("Unzip file. Error:%1"),
+                            "testRead(): file.getFileName(): %d",
+                            QStringLiteral("Read zip failed. Error code:"), entry.getZipError());
+            case CopyResult::NotAtEnd:
+                if (!isExtract)
+                    qWarning("testRead(): read all but not EOF");
+                if (operation == Operation::ExtractFile)
+                    logError(QStringLiteral("Read zip failed. read all but not EOF"));
+                else if (isExtract)
+                    logError(QStringLiteral("Unzip file. Error:%1").arg(zipCode()));
+                return false;
+            case CopyResult::CloseError:
+                return fail(QStringLiteral("Unzip file. Error:%1"), "testRead(): file.close(): %d",
+                            QStringLiteral("Read zip failed. Error code:"), entry.getZipError());
+            case CopyResult::WriteError:
+                logError(QStringLiteral("Unzip file. Can not write:%1").arg(target));
+                return false;
+            case CopyResult::TooLarge:
+                return refuse(QStringLiteral("unpacks to more than %1 bytes")
+                                      .arg(m_limits.maxTotalBytes));
+            }
+        }
+        entry.close();
+
+        if (fileList)
+            fileList->append(QFileInfo(target));
+        if (outputPath)
+            *outputPath = target;
+    }
+
+    zip.close();
+    if (zip.getZipError() != UNZ_OK) {
+        return fail(QStringLiteral("Unzip file. Error:%1"), "testRead(): zip.close(): %d",
+                    QStringLiteral("Read zip failed. Error code:"), zip.getZipError());
+    }
+    if (isExtract)
+        Logger::instance()->write(QStringLiteral("Unzip complete. filename:%1").arg(archivePath),
+                                  Logger::Info);
+    return true;
+}
+
+QStringList ZipReader::list(const QString &archivePath)
+{
+    QuaZip zip(archivePath);
+    if (!zip.open(QuaZip::mdUnzip)) {
+        logError(QStringLiteral("Read zip failed. Error code:%1").arg(zip.getZipError()));
+        return {};
+    }
+    zip.setFileNameCodec(nameCodec);
+    const QStringList names = zip.getFileNameList();
+    zip.close();
+    return names;
+}
+
+QString ZipReader::singleEntrySuffix(const QString &archivePath)
+{
+    QuaZip zip(archivePath);
+    QString suffix;
+    if (zip.open(QuaZip::mdUnzip)) {
+        QuaZipFileInfo64 info;
+        if (zip.getEntriesCount() == 1 && zip.goToFirstFile() && zip.hasCurrentFile()
+            && zip.getCurrentFileInfo(&info))
+            suffix = QFileInfo(info.name).suffix().toLower();
+        zip.close();
+    }
+    return suffix;
+}

@@ -1,0 +1,482 @@
+#include "epubparser.h"
+
+#include "archivepath.h"
+#include "epubdocument.h"
+#include "logger.h"
+#include "paths.h"
+#include "scriptstripper.h"
+#include "tocfile.h"
+#include "zipreader.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QDomDocument>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QTextStream>
+#include <QUrl>
+
+namespace epub {
+
+namespace {
+
+    const QString xhtmlType = QStringLiteral("application/xhtml+xml");
+
+    void log(const QString &text, int level)
+    {
+        Logger::instance()->write(text, level);
+    }
+
+    bool isImageName(const QString &name)
+    {
+        static const QStringList suffixes
+                = { QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("png"),
+                    QStringLiteral("gif"), QStringLiteral("svg"),  QStringLiteral("bmp"),
+                    QStringLiteral("webp") };
+        return !name.endsWith(QLatin1Char('/'))
+                && suffixes.contains(QFileInfo(name).suffix().toLower());
+    }
+
+    // Spine documents and package files are small; a huge one is not a book's.
+    constexpr qint64 markupSizeLimit = 256 * 1024 * 1024;
+
+    bool readSmallFile(const QString &path, QByteArray *content)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) || file.size() > markupSizeLimit)
+            return false;
+        *content = file.readAll();
+        return true;
+    }
+
+} // namespace
+
+EpubParser::EpubParser(EpubDocument *document)
+    : QObject(document)
+    , m_document(document)
+{
+}
+
+EpubParser::~EpubParser() = default;
+
+QString EpubParser::decodeHref(const QString &href)
+{
+    return QUrl::fromPercentEncoding(href.toUtf8());
+}
+
+int EpubParser::open(const QString &filePath, bool metadataOnly)
+{
+    m_bookFolder = Paths::bookPath(filePath);
+    m_metadataOnly = metadataOnly;
+    if (metadataOnly)
+        return openMetadataOnly(filePath);
+
+    ZipReader reader;
+    if (!reader.extract(filePath, m_bookFolder)) {
+        log(QStringLiteral("Error unzip epub:%1").arg(filePath), Logger::Error);
+        return Damaged;
+    }
+
+    const QString containerPath
+            = Paths::findFile(m_bookFolder, QStringLiteral("META-INF/container.xml"));
+    QString opfPath = findOpfPath(containerPath);
+    // A package path that climbs out of the book is as good as none.
+    if (!opfPath.isEmpty() && ArchivePath::clean(opfPath).isNull())
+        opfPath.clear();
+    if (opfPath.isEmpty())
+        log(QStringLiteral("Invalid epub:%1").arg(filePath), Logger::Error);
+
+    const QString opfRelative = QDir::fromNativeSeparators(opfPath);
+    const int slash = opfRelative.lastIndexOf(QLatin1Char('/'));
+    m_opfDir = slash < 0 ? QString() : ArchivePath::clean(opfRelative.left(slash));
+    m_info.opfFolder = QDir::toNativeSeparators(
+            m_opfDir.isEmpty() ? m_bookFolder : m_bookFolder + QLatin1Char('/') + m_opfDir);
+
+    if (!opfPath.isEmpty())
+        loadMetaData(Paths::findFile(m_bookFolder, opfPath));
+
+    const QString encryptionPath
+            = Paths::findFile(m_bookFolder, QStringLiteral("META-INF/encryption.xml"));
+    if (!encryptionPath.isEmpty() && QFileInfo(encryptionPath).isFile()) {
+        if (probeEncryption([this](const QString &href) { return spineFilePath(href); }))
+            return Protected;
+    }
+
+    findCover(reader, filePath, m_bookFolder);
+
+    const auto ncx = m_info.manifest.constFind(QStringLiteral("ncx"));
+    loadToc(ncx != m_info.manifest.constEnd() ? ncx->href : QStringLiteral("toc.ncx"));
+    loadSpine();
+    return Parsed;
+}
+
+int EpubParser::openMetadataOnly(const QString &filePath)
+{
+    ZipReader reader;
+    QString containerPath;
+    if (!reader.extractFile(filePath, QStringLiteral("META-INF/container.xml"), m_bookFolder,
+                            containerPath))
+        return Damaged;
+    const QString opfPath = findOpfPath(containerPath);
+    if (opfPath.isEmpty() || ArchivePath::clean(opfPath).isNull())
+        return Damaged;
+
+    QString opfFile;
+    if (!reader.extractFile(filePath, opfPath, m_bookFolder, opfFile) || opfFile.isEmpty()) {
+        log(QStringLiteral("Can not extract opf-file"), Logger::Debug);
+        return Damaged;
+    }
+    loadMetaData(opfFile);
+
+    const QString opfRelative = QDir::fromNativeSeparators(opfPath);
+    const int slash = opfRelative.lastIndexOf(QLatin1Char('/'));
+    m_opfDir = slash < 0 ? QString() : ArchivePath::clean(opfRelative.left(slash));
+    m_info.opfFolder = QDir::toNativeSeparators(
+            m_opfDir.isEmpty() ? m_bookFolder : m_bookFolder + QLatin1Char('/') + m_opfDir);
+
+    QString encryptionFile;
+    if (!reader.extractFile(filePath, QStringLiteral("META-INF/encryption.xml"), m_bookFolder,
+                            encryptionFile))
+        return Damaged;
+    if (!encryptionFile.isEmpty() && QFileInfo(encryptionFile).isFile()) {
+        bool extractFailed = false;
+        const bool encrypted = probeEncryption([&](const QString &href) -> QString {
+            if (extractFailed)
+                return QString();
+            const QString entry = entryName(m_opfDir, href);
+            if (entry.isNull())
+                return QString();
+            QString extracted;
+            if (!reader.extractFile(filePath, entry, m_bookFolder, extracted)) {
+                extractFailed = true;
+                return QString();
+            }
+            return extracted;
+        });
+        if (extractFailed)
+            return Damaged;
+        if (encrypted)
+            return Protected;
+    }
+
+    findCover(reader, filePath, m_bookFolder);
+    return Parsed;
+}
+
+QString EpubParser::entryName(const QString &opfDir, const QString &href) const
+{
+    if (href.isEmpty())
+        return QString();
+    const QString joined
+            = QDir::cleanPath(opfDir.isEmpty() ? href : opfDir + QLatin1Char('/') + href);
+    return ArchivePath::clean(joined);
+}
+
+QString EpubParser::spineFilePath(const QString &href) const
+{
+    const QString entry = entryName(m_opfDir, href);
+    if (entry.isNull())
+        return QString();
+    return ArchivePath::join(m_bookFolder, entry);
+}
+
+bool EpubParser::probeEncryption(const std::function<QString(const QString &)> &fileOfHref)
+{
+    for (const QString &idref : qAsConst(m_info.spine)) {
+        const ManifestItem item = m_info.manifest.value(idref);
+        if (item.mediaType != xhtmlType)
+            continue;
+        const QString path = fileOfHref(item.href);
+        if (path.isEmpty() || !QFileInfo(path).isFile())
+            continue;
+        QByteArray content;
+        if (!readSmallFile(path, &content))
+            continue;
+        QDomDocument document;
+        m_info.encrypted = !document.setContent(content);
+        return m_info.encrypted;
+    }
+    return false;
+}
+
+QString EpubParser::findOpfPath(const QString &containerPath)
+{
+    QString result;
+    QFile file(containerPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        log(QStringLiteral("Can not open container: %1").arg(containerPath), Logger::Error);
+        return result;
+    }
+    QDomDocument document;
+    if (!document.setContent(&file, false)) {
+        log(QStringLiteral("Can not set content for xml-doc"), Logger::Error);
+        return result;
+    }
+    const QDomNodeList rootfiles
+            = document.documentElement().elementsByTagName(QStringLiteral("rootfile"));
+    for (int i = 0; i < rootfiles.size(); ++i) {
+        const QDomElement element = rootfiles.at(i).toElement();
+        if (element.nodeName().compare(QLatin1String("rootfile"), Qt::CaseInsensitive) == 0
+            && element.attribute(QStringLiteral("media-type"))
+                            .compare(QLatin1String("application/oebps-package+xml"),
+                                     Qt::CaseInsensitive)
+                    == 0) {
+            result = element.attribute(QStringLiteral("full-path"));
+            break;
+        }
+    }
+    log(QStringLiteral("OPF path:%1").arg(result), Logger::Debug);
+    return result;
+}
+
+void EpubParser::loadMetaData(const QString &opfPath)
+{
+    log(QStringLiteral("Load meta data. Begin"), Logger::Info);
+    QFile file(opfPath);
+    if (opfPath.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        log(QStringLiteral("Load meta data. Error opening file :%1").arg(opfPath), Logger::Error);
+        return;
+    }
+    QDomDocument document;
+    if (!document.setContent(&file, true)) {
+        log(QStringLiteral("Load meta data. Error loading xml-file :%1").arg(opfPath),
+            Logger::Error);
+        return;
+    }
+
+    log(QStringLiteral("Parse meta data. Begin"), Logger::Info);
+    const auto store = [this](const QString &key, const QString &value) {
+        const int index = BookInfo::metadataIndex(key);
+        m_info.setField(index < 0 ? 0 : index, value);
+    };
+    const QDomNodeList metadata = document.elementsByTagName(QStringLiteral("metadata"));
+    for (int i = 0; i < metadata.size(); ++i) {
+        for (QDomElement child = metadata.at(i).firstChildElement(); !child.isNull();
+             child = child.nextSiblingElement()) {
+            if (child.nodeName().toLower() == QLatin1String("meta")) {
+                const QString name = child.attribute(QStringLiteral("name"));
+                const QString content = child.attribute(QStringLiteral("content"));
+                if (!name.isEmpty() && !content.isEmpty())
+                    store(name, content);
+            } else {
+                store(child.nodeName(), child.text());
+            }
+        }
+    }
+    log(QStringLiteral("Parse meta data. Complete"), Logger::Info);
+
+    log(QStringLiteral("Parse manifest data. Begin"), Logger::Info);
+    const QDomNodeList manifests = document.elementsByTagName(QStringLiteral("manifest"));
+    for (int i = 0; i < manifests.size(); ++i) {
+        const QDomNodeList items
+                = manifests.at(i).toElement().elementsByTagName(QStringLiteral("item"));
+        for (int j = 0; j < items.size(); ++j) {
+            QCoreApplication::processEvents();
+            const QDomElement element = items.at(j).toElement();
+            ManifestItem item;
+            item.id = element.attribute(QStringLiteral("id"));
+            item.mediaType = element.attribute(QStringLiteral("media-type"));
+            item.href = decodeHref(element.attribute(QStringLiteral("href")));
+            if (item.id.compare(QLatin1String("cover"), Qt::CaseInsensitive) == 0)
+                qDebug() << "Cover:" << item.href;
+            if (item.mediaType == xhtmlType)
+                log(QStringLiteral("Href:%1").arg(item.href), Logger::Debug);
+            m_info.manifest.insert(item.id, item);
+        }
+    }
+    log(QStringLiteral("Parse manifest data. Complete"), Logger::Info);
+
+    log(QStringLiteral("Parse spine data. Begin"), Logger::Info);
+    const QDomNodeList spines = document.elementsByTagName(QStringLiteral("spine"));
+    for (int i = 0; i < spines.size(); ++i) {
+        const QDomNodeList refs
+                = spines.at(i).toElement().elementsByTagName(QStringLiteral("itemref"));
+        for (int j = 0; j < refs.size(); ++j)
+            m_info.spine.append(refs.at(j).toElement().attribute(QStringLiteral("idref")));
+    }
+    log(QStringLiteral("Parse spine data. Complete"), Logger::Info);
+    log(QStringLiteral("Load meta data. Complete"), Logger::Info);
+}
+
+QString EpubParser::extractImage(ArchiveReader &reader, const QString &filePath,
+                                 const QString &folder,
+                                 const std::function<bool(const QString &)> &accepts)
+{
+    QString chosen;
+    const QStringList names = reader.list(filePath);
+    for (const QString &name : names) {
+        if (isImageName(name) && accepts(name))
+            chosen = name;
+    }
+    if (chosen.isEmpty())
+        return QString();
+    // Reading mode has unpacked everything already.
+    const QString target = ArchivePath::join(folder, chosen);
+    if (target.isNull())
+        return QString();
+    if (QFileInfo(target).isFile())
+        return target;
+    QString extracted;
+    if (!reader.extractFile(filePath, chosen, folder, extracted))
+        return QString();
+    return extracted;
+}
+
+void EpubParser::findCover(ArchiveReader &reader, const QString &filePath, const QString &folder)
+{
+    // Names from the book are matched as plain text: a cover id such as
+    // "cover(1).jpg" is no pattern.
+    const QStringList candidates = m_info.coverage;
+    QString found;
+    for (const QString &candidate : candidates) {
+        if (!found.isEmpty())
+            break;
+        if (candidate.isEmpty())
+            continue;
+        qDebug() << "SEARCH FIRST COVER:" << candidate;
+        QString needle = candidate;
+        const auto item = m_info.manifest.constFind(candidate);
+        if (item != m_info.manifest.constEnd()) {
+            qDebug() << "FOUND COVER IN MANIFEST:"
+                     << "HREF:" << item->href << " media:" << item->mediaType;
+            if (item->mediaType.startsWith(QLatin1String("image/")) && !item->href.isEmpty())
+                needle = item->href;
+        }
+        found = extractImage(reader, filePath, folder, [&needle](const QString &name) {
+            return name.contains(needle, Qt::CaseInsensitive);
+        });
+        if (found.isEmpty())
+            qDebug() << "COVER BY MANIFEST NOT FOUND:" << needle;
+        else
+            qDebug() << "COVER BY MANIFEST FOUND:" << found;
+    }
+    if (found.isEmpty()) {
+        qDebug() << "TRY SEARCH COVER...";
+        const QRegExp pattern(QStringLiteral(".*cover.*.(jpg|jpeg|png|svg)"), Qt::CaseInsensitive);
+        found = extractImage(reader, filePath, folder, [&pattern](const QString &name) {
+            return pattern.indexIn(name) >= 0;
+        });
+        if (found.isEmpty())
+            qDebug() << "COVER NOT FOUND";
+    }
+    qDebug() << "RESULT COVER PATH:" << found;
+    m_info.setCoverPath(found);
+}
+
+QJsonObject EpubParser::tocEntry(const QDomElement &navPoint, int depth)
+{
+    QJsonObject entry;
+    for (QDomElement child = navPoint.firstChildElement(); !child.isNull();
+         child = child.nextSiblingElement()) {
+        const QString name = child.nodeName();
+        if (name.compare(QLatin1String("navLabel"), Qt::CaseInsensitive) == 0) {
+            for (QDomElement text = child.firstChildElement(); !text.isNull();
+                 text = text.nextSiblingElement()) {
+                if (text.tagName().compare(QLatin1String("text"), Qt::CaseInsensitive) == 0)
+                    entry.insert(QStringLiteral("Title"), text.text());
+            }
+        } else if (name.compare(QLatin1String("content"), Qt::CaseInsensitive) == 0) {
+            const QString src = child.attribute(QStringLiteral("src"));
+            log(QStringLiteral("src%1").arg(src), Logger::Debug);
+            entry.insert(QStringLiteral("Source"), m_info.opfFolder + QLatin1Char('/') + src);
+        } else if (name.compare(QLatin1String("navPoint"), Qt::CaseInsensitive) == 0) {
+            // Nesting beyond any real book's is dropped, so a hostile file
+            // cannot exhaust the stack.
+            if (depth >= TocFile::maxDepth)
+                continue;
+            QJsonArray childs = entry.value(QStringLiteral("Childs")).toArray();
+            childs.append(tocEntry(child, depth + 1));
+            entry.insert(QStringLiteral("Childs"), childs);
+        }
+    }
+    return entry;
+}
+
+void EpubParser::loadToc(const QString &tocFileName)
+{
+    // An empty name would match the first file of the book.
+    const QString path
+            = tocFileName.isEmpty() ? QString() : Paths::findFile(m_bookFolder, tocFileName);
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        log(QStringLiteral("Load TOC. Error opening ncx-file:%1").arg(path), Logger::Error);
+        return;
+    }
+    QTextStream stream(&file);
+    stream.setCodec("utf-8");
+    QDomDocument document;
+    if (!document.setContent(stream.readAll(), true)) {
+        log(QStringLiteral("Loading TOC. Error loading xml from ncx-file:%1").arg(path),
+            Logger::Error);
+        return;
+    }
+    QJsonArray entries;
+    const QDomNodeList maps = document.elementsByTagName(QStringLiteral("navMap"));
+    for (int i = 0; i < maps.size(); ++i) {
+        for (QDomNode child = maps.at(i).firstChild(); !child.isNull();
+             child = child.nextSibling()) {
+            if (child.isElement()
+                && child.nodeName().compare(QLatin1String("navPoint"), Qt::CaseInsensitive) == 0)
+                entries.append(tocEntry(child.toElement(), 1));
+        }
+    }
+    m_info.tocJson = QString::fromUtf8(QJsonDocument(entries).toJson());
+}
+
+void EpubParser::loadSpine()
+{
+    QElapsedTimer timer;
+    timer.start();
+    qDebug() << "epub::EpubParser::loadSpine"
+             << "begin:";
+
+    QStringList files { m_info.opfFolder };
+    for (const QString &idref : qAsConst(m_info.spine)) {
+        const ManifestItem item = m_info.manifest.value(idref);
+        if (item.mediaType != xhtmlType)
+            continue;
+        // Never hand the viewer a file outside the book.
+        if (spineFilePath(item.href).isNull()) {
+            log(QStringLiteral("Spine item outside the book skipped:%1").arg(item.href),
+                Logger::Warning);
+            continue;
+        }
+        files.append(item.href);
+    }
+    if (m_document)
+        m_document->setSpineFiles(files);
+
+    for (int i = 1; i < files.size(); ++i) {
+        const QString path = QDir::toNativeSeparators(spineFilePath(files.at(i)));
+        QByteArray content;
+        if (!QFileInfo(path).isFile() || !readSmallFile(path, &content))
+            continue;
+        bool changed = false;
+        const QByteArray stripped = ScriptStripper::strip(content, &changed);
+        if (!changed)
+            continue;
+        QSaveFile out(path);
+        if (!out.open(QIODevice::WriteOnly) || out.write(stripped) != stripped.size()
+            || !out.commit()) {
+            // The viewer must not get the scripts back: better no document.
+            log(QStringLiteral("Can not remove scripts from:%1").arg(path), Logger::Error);
+            QFile::remove(path);
+        }
+    }
+
+    QString error;
+    if (m_document
+        && !TocFile::write(TocFile::path(m_document->filePath()), m_info.tocJson.toUtf8(), false,
+                           &error))
+        log(QStringLiteral("Can not write TOC:%1").arg(error), Logger::Error);
+
+    qDebug() << "epub::EpubParser::loadSpine"
+             << "end time:" << timer.elapsed();
+}
+
+} // namespace epub
