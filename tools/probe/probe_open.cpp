@@ -1,0 +1,65 @@
+// "open BOOK": opens a book through the same factory the reading view uses
+// and prints what the reader made of it.
+
+#include "probe.h"
+
+#include "documentfactory.h"
+#include "epubdocument.h"
+#include "textdocument.h"
+#include "tocfile.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <memory>
+
+namespace {
+
+int openBook(const QStringList &arguments)
+{
+    if (arguments.size() != 1)
+        return probe::fail(QStringLiteral("usage: open BOOK"));
+    const QString path = QFileInfo(arguments.first()).absoluteFilePath();
+
+    QJsonObject result {
+        { QStringLiteral("status"), 1 },         { QStringLiteral("title"), QString() },
+        { QStringLiteral("author"), QString() }, { QStringLiteral("files"), QJsonArray() },
+        { QStringLiteral("toc"), QString() },    { QStringLiteral("tocEntries"), 0 },
+        { QStringLiteral("cover"), QString() }
+    };
+    if (!QFileInfo(path).isFile()) {
+        probe::printJson(result);
+        return 1;
+    }
+
+    const std::unique_ptr<TextDocument> document(createDocument(path));
+    const bool loaded = document->load();
+    int status = loaded ? 0 : 1;
+    QString tocPath;
+
+    if (const auto *book = qobject_cast<epub::EpubDocument *>(document.get())) {
+        status = book->status();
+        const epub::BookInfo &info = book->bookInfo();
+        result.insert(QStringLiteral("title"), info.title());
+        result.insert(QStringLiteral("author"), info.author());
+        result.insert(QStringLiteral("cover"), info.coverPath());
+        result.insert(QStringLiteral("files"), QJsonArray::fromStringList(book->spineFiles()));
+        tocPath = TocFile::path(path);
+    }
+    // Other formats add their fields here as their readers land.
+
+    if (!tocPath.isEmpty() && QFileInfo(tocPath).isFile()) {
+        result.insert(QStringLiteral("toc"), tocPath);
+        QList<TocItem> entries;
+        if (TocFile::read(tocPath, &entries))
+            result.insert(QStringLiteral("tocEntries"), entries.size());
+    }
+    result.insert(QStringLiteral("status"), status);
+    probe::printJson(result);
+    return status == 0 ? 0 : 1;
+}
+
+} // namespace
+
+VL_PROBE_COMMAND("open", "BOOK", openBook);
