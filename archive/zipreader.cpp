@@ -170,13 +170,14 @@ bool ZipReader::unpack(Operation operation, const QString &archivePath, const QS
                         QStringLiteral("Read zip failed. Get file info. Error code:"),
                         zip.getZipError());
         }
-        if (!wanted(info.name))
+        const QString name = info.name;
+        if (!wanted(name))
             continue;
 
-        const QString target = ArchivePath::join(folder, info.name);
+        const QString target = ArchivePath::join(folder, name);
         if (target.isNull()) {
             logError(QStringLiteral("Unzip file. Unsafe entry name skipped:%1 in %2")
-                             .arg(info.name, archivePath));
+                             .arg(name, archivePath));
             continue;
         }
         if (isExtract && QFileInfo::exists(target))
@@ -188,7 +189,7 @@ bool ZipReader::unpack(Operation operation, const QString &archivePath, const QS
                         QStringLiteral("Read zip failed. Error code:"), entry.getZipError());
         }
         if (!isExtract)
-            qWarning() << "Actual file name:" << entry.getActualFileName();
+            qWarning() << "Actual file name:" << name;
         qDebug() << "File info:" << target;
 
         if (target.endsWith(QLatin1Char('/'))) {
@@ -254,7 +255,10 @@ QStringList ZipReader::list(const QString &archivePath)
         return {};
     }
     zip.setFileNameCodec(nameCodec);
-    const QStringList names = zip.getFileNameList();
+    QStringList names;
+    const QList<QuaZipFileInfo64> infos = zip.getFileInfoList64();
+    for (const QuaZipFileInfo64 &info : infos)
+        names.append(info.name);
     zip.close();
     return names;
 }
@@ -262,13 +266,18 @@ QStringList ZipReader::list(const QString &archivePath)
 QString ZipReader::singleEntrySuffix(const QString &archivePath)
 {
     QuaZip zip(archivePath);
+    if (!zip.open(QuaZip::mdUnzip))
+        return QString();
+    zip.setFileNameCodec(nameCodec);
     QString suffix;
-    if (zip.open(QuaZip::mdUnzip)) {
-        QuaZipFileInfo64 info;
-        if (zip.getEntriesCount() == 1 && zip.goToFirstFile() && zip.hasCurrentFile()
-            && zip.getCurrentFileInfo(&info))
-            suffix = QFileInfo(info.name).suffix().toLower();
-        zip.close();
+    QuaZipFileInfo64 info;
+    if (zip.getEntriesCount() == 1 && zip.goToFirstFile() && zip.hasCurrentFile()
+        && zip.getCurrentFileInfo(&info)) {
+        suffix = QFileInfo(info.name).suffix().toLower();
+        // A name without a dot is still one entry: empty, not null.
+        if (suffix.isNull())
+            suffix = QLatin1String("");
     }
+    zip.close();
     return suffix;
 }
