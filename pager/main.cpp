@@ -1,0 +1,29 @@
+// quirelet: the pagination helper of vellumin.
+//
+//   quirelet KEY
+//
+// KEY names the shared-memory block made by the viewer that starts it. The
+// helper ends when its parent process goes away, or with an error code when
+// it has no key (2), cannot attach to the block (3) or loses it (4).
+// QUIRELET_PRINT_TO_PDF=FILE prints print requests into FILE without a dialog.
+#include "quirelet.h"
+
+#include "logger.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    // Shares the main program's log folder.
+    QCoreApplication::setApplicationName(QStringLiteral("vellumin"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Morvasco"));
+
+    const QString key = argc > 1 ? QString::fromLatin1(argv[1]) : QString();
+    quirelet helper(key);
+    if (key.isEmpty())
+        return quirelet::ExitNoKey;
+    if (!helper.isAttached())
+        return quirelet::ExitNoBlock;
+    return helper.run();
+}

@@ -1,0 +1,472 @@
+#include "quirelet.h"
+
+#include "logger.h"
+#include "pagescript.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSet>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+#include <QUrlQuery>
+#include <QUuid>
+#include <QWebFrame>
+#include <QWebPage>
+#include <QWebSettings>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr int PollInterval = 100;
+// A local file loads in well under a second; a page that waits this long on
+// something else (a stalled link in the book) is given up.
+constexpr int LoadTimeout = 60000;
+
+const char *const AlignmentNames[] = { "inherit", "left", "right", "center", "justify" };
+
+QString makeUid()
+{
+    QString text = QUuid::createUuid().toString();
+    text.remove(QLatin1Char('-'), Qt::CaseSensitive);
+    text.remove(QLatin1Char('{'), Qt::CaseSensitive);
+    text.remove(QLatin1Char('}'), Qt::CaseSensitive);
+    return text;
+}
+
+qint64 currentParentId()
+{
+#ifdef Q_OS_UNIX
+    return qint64(::getppid());
+#else
+    return 0;
+#endif
+}
+
+void log(const QString &text, int level)
+{
+    Logger::instance()->write(text, level);
+}
+
+// Bytes one entry takes in the serialised record: the key, and a string
+// value or a 32-bit one.
+int stringBytes(const QString &text)
+{
+    return 4 + 2 * text.size();
+}
+
+} // namespace
+
+quirelet::quirelet(const QString &key, QWidget *parent)
+    : QWidget(parent)
+    , m_parentId(currentParentId())
+{
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("quireletClass"));
+    resize(260, 111);
+    setWindowTitle(QCoreApplication::translate("quireletClass", "quirelet"));
+    QMetaObject::connectSlotsByName(this);
+
+    if (key.isEmpty()) {
+        log(QStringLiteral("quirelet::quirelet: started without a shared-memory key [FAILED]"),
+            Logger::Error);
+        return;
+    }
+    if (!m_block.attach(key)) {
+        log(QStringLiteral("quirelet::quirelet: cannot attach to block %1: %2 [FAILED]")
+                    .arg(key, m_block.lastError()),
+            Logger::Error);
+    }
+}
+
+quirelet::~quirelet() = default;
+
+bool quirelet::parentGone() const
+{
+    // Once the parent is gone the process is handed to another one; a helper
+    // left behind by a crashed viewer ends, and its detach removes the block.
+    return m_parentId != 0 && currentParentId() != m_parentId;
+}
+
+int quirelet::run()
+{
+    m_uid = makeUid();
+    for (;;) {
+        if (parentGone()) {
+            log(QStringLiteral("quirelet::run: the viewer process has gone, ending"), Logger::Info);
+            return ExitParentGone;
+        }
+        quint32 number = 0;
+        PaginationRequest request;
+        switch (m_block.read(m_lastSequence, &number, &request)) {
+        case PaginationBlock::ReadResult::NotNew:
+            break;
+        case PaginationBlock::ReadResult::Read:
+            handle(number, request);
+            break;
+        case PaginationBlock::ReadResult::Damaged:
+            // Not answered: a reply made from a damaged request would replace
+            // the viewer's whole record. Taking the number keeps the loop from
+            // reading it again.
+            log(QStringLiteral("quirelet::run: %1 [FAILED]").arg(m_block.lastError()),
+                Logger::Error);
+            m_lastSequence = number;
+            break;
+        case PaginationBlock::ReadResult::Failed:
+            log(QStringLiteral("quirelet::run: the block cannot be used any more: %1 [FAILED]")
+                        .arg(m_block.lastError()),
+                Logger::Error);
+            return ExitBlockLost;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        QThread::msleep(PollInterval);
+    }
+}
+
+void quirelet::handle(quint32 number, PaginationRequest &request)
+{
+    applySettings(request);
+    const QStringList requestedPositions = request.positions.keys();
+    QStringList hitOrder;
+    {
+        QWebPage page;
+        page.mainFrame()->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
+        page.mainFrame()->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
+        if (m_pageWidth > 0 && m_pageHeight > 0)
+            page.setViewportSize(QSize(m_pageWidth, m_pageHeight));
+        if (!request.print || !print(&page, request)) {
+            // Hits are kept in book order, so that the end of the book goes
+            // first if the reply has to shrink.
+            hitOrder = paginate(&page, request);
+        }
+    }
+    request.print = false;
+
+    const QByteArray payload = fittedReply(request, hitOrder, requestedPositions);
+    if (payload.isEmpty()) {
+        m_lastSequence = number;
+        return;
+    }
+    switch (m_block.writeReply(number, payload)) {
+    case PaginationBlock::WriteResult::Written:
+        m_lastSequence = number + 1;
+        break;
+    case PaginationBlock::WriteResult::Overtaken:
+        // The viewer has asked again meanwhile; the next poll takes the newer
+        // request.
+        m_lastSequence = number;
+        break;
+    case PaginationBlock::WriteResult::TooLarge:
+    case PaginationBlock::WriteResult::Failed:
+        log(QStringLiteral("quirelet::run: reply %1 not written: %2 [FAILED]")
+                    .arg(number + 1)
+                    .arg(m_block.lastError()),
+            Logger::Error);
+        m_lastSequence = number;
+        break;
+    }
+}
+
+void quirelet::applySettings(const PaginationRequest &request)
+{
+    QWebSettings *settings = QWebSettings::globalSettings();
+    if (request.fontSize > 0)
+        settings->setFontSize(QWebSettings::DefaultFontSize, request.fontSize);
+    if (!request.fontFamily.isEmpty())
+        settings->setFontFamily(QWebSettings::StandardFont, request.fontFamily);
+    m_pageWidth = request.pageSize.width();
+    m_pageHeight = request.pageSize.height();
+    m_textAlignment = request.textAlignment;
+    m_lineSpacing = request.lineSpacing;
+    m_contentFolder = request.contentFolder;
+    m_pageScript = request.pageScript;
+}
+
+bool quirelet::loadDocument(QWebPage *page, const QString &name)
+{
+    const QString path = QDir::toNativeSeparators(m_contentFolder + QLatin1Char('/') + name);
+    if (!QFileInfo(path).isFile()) {
+        log(QStringLiteral("quirelet::loadDocument: %1 does not exist").arg(path), Logger::Warning);
+        return false;
+    }
+    QWebFrame *frame = page->mainFrame();
+    QEventLoop loop;
+    bool finished = false;
+    bool loaded = false;
+    // Connected before the load starts: the signal may come before load()
+    // returns.
+    const auto connection = QObject::connect(frame, &QWebFrame::loadFinished, &loop, [&](bool ok) {
+        finished = true;
+        loaded = ok;
+        loop.quit();
+    });
+    QTimer::singleShot(LoadTimeout, &loop, &QEventLoop::quit);
+    frame->load(QUrl::fromLocalFile(path));
+    if (!finished)
+        loop.exec();
+    QObject::disconnect(connection);
+    if (!finished) {
+        page->triggerAction(QWebPage::Stop);
+        log(QStringLiteral("quirelet::loadDocument: %1 did not finish loading [FAILED]").arg(path),
+            Logger::Error);
+        return false;
+    }
+    if (!loaded) {
+        log(QStringLiteral("quirelet::loadDocument: %1 failed to load [FAILED]").arg(path),
+            Logger::Error);
+    }
+    return loaded;
+}
+
+QString quirelet::layoutScript() const
+{
+    QString script = QStringLiteral("init(%1);").arg(PageScript::quoted(m_uid));
+    if (m_textAlignment >= 0 && m_textAlignment <= 4) {
+        script += QStringLiteral("document.body.style.textAlign=\"%1\";")
+                          .arg(QLatin1String(AlignmentNames[m_textAlignment]));
+    }
+    script += QStringLiteral("applyLineSpacing(\"%1\");").arg(m_lineSpacing);
+    return script;
+}
+
+QString quirelet::paginateScript(int width, int height, int columns) const
+{
+    return QStringLiteral("paginate(%5,%3, %1, %2, %4);")
+            .arg(width)
+            .arg(height)
+            .arg(m_gap)
+            .arg(m_topBottomMargin)
+            .arg(columns);
+}
+
+QStringList quirelet::paginate(QWebPage *page, PaginationRequest &request)
+{
+    if (request.documents.isEmpty())
+        return QStringList();
+
+    // Position URLs by the file they point into, each group in key order.
+    QMap<QString, QStringList> groups;
+    for (auto it = request.positions.constBegin(); it != request.positions.constEnd(); ++it) {
+        const QUrl url(it.key(), QUrl::TolerantMode);
+        groups[url.path(QUrl::FullyDecoded)].append(it.key());
+    }
+
+    QWebFrame *frame = page->mainFrame();
+    const auto evaluate
+            = [&](const QString &call) { return frame->evaluateJavaScript(m_pageScript + call); };
+
+    QMap<QString, qint32> found;
+    QMap<QString, QString> hits;
+    QStringList hitOrder;
+    int offset = 0;
+    for (const QString &name : qAsConst(request.documents)) {
+        if (!loadDocument(page, name)) {
+            // Nothing to measure: the page still holds the previous file, and
+            // counting it again would shift every later page.
+            if (request.pageCounts.contains(name))
+                request.pageCounts[name] = 0;
+            continue;
+        }
+        const QVariant countAnswer = evaluate(
+                layoutScript() + paginateScript(m_pageWidth, m_pageHeight, m_columnCount));
+
+        if (!request.searchText.isEmpty()) {
+            const QVariantList answer
+                    = evaluate(QStringLiteral("findText(%1, %2);")
+                                       .arg(PageScript::quoted(request.searchText))
+                                       .arg(m_pageWidth))
+                              .toList();
+            for (const QVariant &item : answer) {
+                const QVariantMap map = item.toMap();
+                const QString id = map.value(QStringLiteral("id")).toString();
+                QString key;
+                if (id.endsWith(m_uid, Qt::CaseSensitive)) {
+                    key = QStringLiteral("%1?vorid=true#%2")
+                                  .arg(name, id.left(id.size() - (m_uid.size() + 1)));
+                } else {
+                    key = QStringLiteral("%1#%2").arg(name, id);
+                }
+                hits[key] = map.value(QStringLiteral("text")).toString();
+                found[key] = map.value(QStringLiteral("page")).toInt() + offset;
+                hitOrder.append(key);
+            }
+        }
+
+        const auto group
+                = groups.constFind(QUrl(name, QUrl::TolerantMode).path(QUrl::FullyDecoded));
+        if (group != groups.constEnd()) {
+            for (const QString &key : group.value()) {
+                const QUrl url(key, QUrl::TolerantMode);
+                if (url.hasFragment()) {
+                    QString id = url.fragment(QUrl::PrettyDecoded);
+                    if (url.hasQuery()
+                        && url.query().compare(QLatin1String("vorid=true"), Qt::CaseInsensitive)
+                                == 0) {
+                        id += QLatin1Char('_') + m_uid;
+                    }
+                    bool ok = false;
+                    const int page = evaluate(QStringLiteral("getPageById(%1, %2);")
+                                                      .arg(PageScript::quoted(id))
+                                                      .arg(m_pageWidth))
+                                             .toInt(&ok);
+                    // 0 is the script's "not found"; added to the offset it
+                    // would name the last page of the file before.
+                    if (ok && page > 0)
+                        found[key] = page + offset;
+                } else if (url.hasQuery()
+                           && url.query().startsWith(QLatin1String("vorpath="),
+                                                     Qt::CaseInsensitive)) {
+                    const QString value = QUrlQuery(url).queryItemValue(QStringLiteral("vorpath"),
+                                                                        QUrl::PrettyDecoded);
+                    if (value.isEmpty())
+                        continue;
+                    const QString path = QUrl::fromPercentEncoding(value.toLocal8Bit());
+                    bool ok = false;
+                    const int page = evaluate(QStringLiteral("getPageByXPath(%1, %2);")
+                                                      .arg(PageScript::quoted(path))
+                                                      .arg(m_pageWidth))
+                                             .toInt(&ok);
+                    if (ok && page > 0)
+                        found[key] = page + offset;
+                } else {
+                    found[key] = offset + 1;
+                }
+            }
+        }
+
+        bool ok = false;
+        const int count = countAnswer.toInt(&ok);
+        if (ok) {
+            if (request.pageCounts.contains(name))
+                request.pageCounts[name] = count;
+            offset += count;
+        }
+    }
+    request.searchHits = hits;
+    request.positions = found;
+    return hitOrder;
+}
+
+bool quirelet::print(QWebPage *page, const PaginationRequest &request)
+{
+    const QString pdfFile = qEnvironmentVariable("QUIRELET_PRINT_TO_PDF");
+    if (!pdfFile.isEmpty()) {
+        QPrinter printer(QPrinter::ScreenResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdfFile);
+        printPages(page, request, &printer);
+        return true;
+    }
+    QPrintDialog dialog(static_cast<QWidget *>(nullptr));
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    bringToFront(&dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    printPages(page, request, dialog.printer());
+    return true;
+}
+
+void quirelet::printPages(QWebPage *page, const PaginationRequest &request, QPrinter *printer)
+{
+    const QPrinter reference(QPrinter::ScreenResolution);
+    const QRect pageRect = reference.pageLayout().paintRectPixels(reference.resolution());
+    const int width = pageRect.width();
+    const int height = pageRect.height();
+    page->setViewportSize(QSize(width, height));
+
+    QPainter painter;
+    if (!painter.begin(printer)) {
+        log(QStringLiteral("quirelet::print: the printer cannot be opened [FAILED]"),
+            Logger::Error);
+        return;
+    }
+    QWebFrame *frame = page->mainFrame();
+    int printed = 0;
+    for (const QString &name : request.documents) {
+        if (!loadDocument(page, name))
+            continue;
+        bool ok = false;
+        const int count = frame->evaluateJavaScript(m_pageScript + layoutScript()
+                                                    + paginateScript(width, height, 1))
+                                  .toInt(&ok);
+        if (!ok || count < 1)
+            continue;
+        for (int k = 0; k < count; ++k) {
+            // No break before the very first printed page, even when the
+            // first files of the book printed nothing.
+            if (printed > 0)
+                printer->newPage();
+            frame->render(&painter);
+            frame->evaluateJavaScript(QStringLiteral("next(%1);").arg(width));
+            ++printed;
+        }
+    }
+    painter.end();
+    log(QStringLiteral("quirelet::print: %1 pages printed [OK]").arg(printed), Logger::Info);
+}
+
+void quirelet::bringToFront(QWidget *widget)
+{
+    widget->show();
+    widget->raise();
+    widget->activateWindow();
+}
+
+QByteArray quirelet::fittedReply(PaginationRequest &request, const QStringList &hitOrder,
+                                 const QStringList &requestedPositions)
+{
+    QByteArray payload = request.toByteArray();
+    const int limit = m_block.maxPayload();
+    if (payload.size() <= limit)
+        return payload;
+
+    const int total = request.searchHits.size();
+    const QSet<QString> requested(requestedPositions.cbegin(), requestedPositions.cend());
+    const auto dropHit = [&](const QString &key) -> qint64 {
+        const auto hit = request.searchHits.find(key);
+        if (hit == request.searchHits.end())
+            return 0;
+        qint64 saved = stringBytes(key) + stringBytes(hit.value());
+        request.searchHits.erase(hit);
+        // The hit's page goes with it, unless the viewer asked for that URL.
+        if (!requested.contains(key) && request.positions.remove(key) > 0)
+            saved += stringBytes(key) + 4;
+        return saved;
+    };
+
+    qint64 excess = payload.size() - limit;
+    for (int i = hitOrder.size() - 1; i >= 0 && excess > 0; --i)
+        excess -= dropHit(hitOrder.at(i));
+    payload = request.toByteArray();
+    if (payload.size() > limit) {
+        const QStringList rest = request.searchHits.keys();
+        for (const QString &key : rest)
+            dropHit(key);
+        payload = request.toByteArray();
+    }
+    const int dropped = total - request.searchHits.size();
+    if (payload.size() > limit) {
+        log(QStringLiteral("quirelet::run: a reply of %1 bytes does not fit the block of %2 "
+                           "bytes even without its %3 search hits [FAILED]")
+                    .arg(payload.size())
+                    .arg(m_block.size())
+                    .arg(total),
+            Logger::Error);
+        return QByteArray();
+    }
+    log(QStringLiteral("quirelet::run: %1 of %2 search hits dropped so that the reply fits the "
+                       "block of %3 bytes")
+                .arg(dropped)
+                .arg(total)
+                .arg(m_block.size()),
+        Logger::Warning);
+    return payload;
+}

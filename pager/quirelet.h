@@ -1,0 +1,77 @@
+#pragma once
+
+#include "paginationblock.h"
+#include "paginationrequest.h"
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class QPrinter;
+class QWebPage;
+
+// The pagination helper: attached to one viewer's shared block, it takes each
+// request, lays the book's HTML files out in a hidden web page with the page
+// script, and writes the page counts, the pages of the requested positions and
+// the search hits back. A print request prints the laid-out pages instead.
+// The widget itself is never shown.
+//
+// Test switch: when the environment variable QUIRELET_PRINT_TO_PDF names a
+// file, a print request prints into that PDF file without showing the print
+// dialog.
+class quirelet : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Exit codes of the helper process.
+    enum ExitCode { ExitParentGone = 0, ExitNoKey = 2, ExitNoBlock = 3, ExitBlockLost = 4 };
+
+    explicit quirelet(const QString &key, QWidget *parent = nullptr);
+    ~quirelet() override;
+
+    bool isAttached() const { return m_block.isAttached(); }
+    QString lastError() const { return m_block.lastError(); }
+
+    // The request loop: polls the block every 100 ms and answers each new
+    // request. Returns only when the helper must end: its parent process has
+    // gone, or the block can no longer be used; the answer is the exit code.
+    int run();
+
+private:
+    Q_DISABLE_COPY_MOVE(quirelet)
+
+    void handle(quint32 number, PaginationRequest &request);
+    void applySettings(const PaginationRequest &request);
+    // Loads one file into the page and waits for it; false when the file is
+    // missing or did not load.
+    bool loadDocument(QWebPage *page, const QString &name);
+    QString layoutScript() const;
+    QString paginateScript(int width, int height, int columns) const;
+    // Fills in the page counts, positions and search hits; answers the keys
+    // of the hits in book order.
+    QStringList paginate(QWebPage *page, PaginationRequest &request);
+    // Prints the book; false when the user cancelled the print dialog.
+    bool print(QWebPage *page, const PaginationRequest &request);
+    void printPages(QWebPage *page, const PaginationRequest &request, QPrinter *printer);
+    void bringToFront(QWidget *widget);
+    // The serialised reply, with search hits dropped from the end of the book
+    // until it fits the block; empty when even that does not help.
+    QByteArray fittedReply(PaginationRequest &request, const QStringList &hitOrder,
+                           const QStringList &requestedPositions);
+    bool parentGone() const;
+
+    QString m_uid;
+    QString m_pageScript;
+    QString m_contentFolder;
+    int m_pageWidth = 0;
+    int m_pageHeight = 0;
+    const int m_gap = 30;
+    const int m_topBottomMargin = 20;
+    const int m_columnCount = 2;
+    int m_textAlignment = 0;
+    int m_lineSpacing = 100;
+    PaginationBlock m_block;
+    quint32 m_lastSequence = 0;
+    qint64 m_parentId = 0;
+};

@@ -1,0 +1,689 @@
+/*
+ * Page script of the reading view and the pagination helper.
+ *
+ * The program never puts this file into a book's page: it evaluates the whole
+ * text followed by one call each time it talks to the page, so every function
+ * here is defined afresh before each call and nothing is kept in script
+ * variables between calls. All state lives in the page itself: the wrapper
+ * elements #content, #inner and #custom_epub, the element ids, the note spans
+ * and the "left" style of #content, which is the page offset.
+ *
+ * Arguments named w are the page width in pixels (one page step), g the gap
+ * between columns.
+ */
+
+var VOR_ID_TAGS = ["div", "p", "span", "h1", "h2", "h3", "h4", "h5", "h6", "pre", "a"];
+var VOR_POSITION_TAGS = {
+    DIV: true, P: true, SPAN: true, H1: true, H2: true, H3: true, H4: true, H5: true,
+    H6: true, PRE: true
+};
+var VOR_NOTE_CLASS = "vor_note";
+var VOR_NOTE_ID_CLASS = "vor_note_id_";
+var VOR_FIRST_VISIBLE_CLASS = "first_visible";
+
+/* ---- helpers ---------------------------------------------------------- */
+
+function vorUpperName(node) {
+    return String(node.nodeName).toUpperCase();
+}
+
+function vorIsPositionTag(node, withAnchor) {
+    var name = vorUpperName(node);
+    return VOR_POSITION_TAGS[name] === true || (withAnchor && name === "A");
+}
+
+function vorHasElementChildren(node) {
+    for (var child = node.firstChild; child; child = child.nextSibling) {
+        if (child.nodeType === 1)
+            return true;
+    }
+    return false;
+}
+
+function vorIsText(node) {
+    return node && (node.nodeType === 3 || node.nodeType === 4);
+}
+
+/* Every element in document order, as a plain array (the page may change
+ * while the caller walks it). */
+function vorAllElements() {
+    var list = document.getElementsByTagName("*");
+    var result = [];
+    for (var i = 0; i < list.length; ++i)
+        result.push(list[i]);
+    return result;
+}
+
+function vorElementsWithClass(name) {
+    var list = document.getElementsByClassName(name);
+    var result = [];
+    for (var i = 0; i < list.length; ++i)
+        result.push(list[i]);
+    return result;
+}
+
+function vorClassNames(element) {
+    var text = element.getAttribute ? element.getAttribute("class") : null;
+    if (!text)
+        return [];
+    var parts = String(text).split(/\s+/);
+    var result = [];
+    for (var i = 0; i < parts.length; ++i) {
+        if (parts[i].length > 0)
+            result.push(parts[i]);
+    }
+    return result;
+}
+
+function vorHasClass(element, name) {
+    var names = vorClassNames(element);
+    for (var i = 0; i < names.length; ++i) {
+        if (names[i] === name)
+            return true;
+    }
+    return false;
+}
+
+function vorRemoveClass(element, name) {
+    var names = vorClassNames(element);
+    var kept = [];
+    for (var i = 0; i < names.length; ++i) {
+        if (names[i] !== name)
+            kept.push(names[i]);
+    }
+    if (kept.length > 0)
+        element.setAttribute("class", kept.join(" "));
+    else
+        element.removeAttribute("class");
+}
+
+function vorAddClass(element, name) {
+    if (vorHasClass(element, name))
+        return;
+    var names = vorClassNames(element);
+    names.push(name);
+    element.setAttribute("class", names.join(" "));
+}
+
+function vorNoteClassOf(element) {
+    var names = vorClassNames(element);
+    for (var i = 0; i < names.length; ++i) {
+        if (names[i].indexOf(VOR_NOTE_ID_CLASS) === 0)
+            return names[i];
+    }
+    return null;
+}
+
+function vorContent() {
+    return document.getElementById("content");
+}
+
+function vorEndMarker() {
+    return document.getElementById("custom_epub");
+}
+
+/* The page offset: the "left" style of #content in pixels. */
+function vorContentLeft() {
+    var content = vorContent();
+    if (!content)
+        return 0;
+    var left = parseFloat(content.style.left);
+    return isNaN(left) ? 0 : left;
+}
+
+function vorSetContentLeft(left) {
+    var content = vorContent();
+    if (content)
+        content.style.left = left + "px";
+}
+
+/* Left edge of an element in the view, to the nearest pixel. */
+function vorViewLeft(element) {
+    return Math.round(element.getBoundingClientRect().left);
+}
+
+function vorPageCountFromLeft(left, width) {
+    if (!(width > 0))
+        return 1;
+    var ratio = left / width;
+    return ratio <= 1 ? 1 : Math.ceil(ratio);
+}
+
+/* ---- set-up ----------------------------------------------------------- */
+
+function init(uid) {
+    var body = document.body;
+    if (!body)
+        return;
+    // Wrap once: a second call on the same page must not nest the wrappers.
+    if (!vorEndMarker()) {
+        body.innerHTML = "<div id='content'><div id='inner'>" + body.innerHTML
+                + "<div id='custom_epub'>&nbsp;</div></div></div>";
+    }
+
+    var breaks = body.getElementsByTagName("br");
+    var list = [];
+    for (var i = 0; i < breaks.length; ++i)
+        list.push(breaks[i]);
+    for (var j = 0; j < list.length; ++j) {
+        var br = list[j];
+        var before = br.previousSibling;
+        if (before && before.nodeType === 1 && vorUpperName(before) === "SPAN"
+            && !before.firstChild && before.getAttribute("data-vor-br") !== null)
+            continue;
+        var span = document.createElement("span");
+        span.setAttribute("data-vor-br", "");
+        br.parentNode.insertBefore(span, br);
+    }
+
+    var counter = 0;
+    var elements = vorAllElements();
+    var wanted = {};
+    for (var t = 0; t < VOR_ID_TAGS.length; ++t)
+        wanted[VOR_ID_TAGS[t].toUpperCase()] = true;
+    for (var k = 0; k < elements.length; ++k) {
+        var element = elements[k];
+        var name = vorUpperName(element);
+        if (!wanted[name] || element.id)
+            continue;
+        var anchorName = name === "A" ? element.getAttribute("name") : null;
+        if (anchorName) {
+            element.id = anchorName;
+        } else {
+            counter += 1;
+            element.id = counter + "_" + uid;
+        }
+    }
+}
+
+function applyLineSpacing(value) {
+    var paragraphs = document.getElementsByTagName("p");
+    for (var i = 0; i < paragraphs.length; ++i)
+        paragraphs[i].style.lineHeight = value + "%";
+}
+
+/* ---- layout and pages ------------------------------------------------- */
+
+function paginate(columnCount, gap, width, height, topbottom_margine) {
+    var images = document.getElementsByTagName("img");
+    for (var i = 0; i < images.length; ++i) {
+        images[i].style.maxHeight = (height - 2 * topbottom_margine - gap) + "px";
+        images[i].style.maxWidth = "100%";
+    }
+    var content = vorContent();
+    var inner = document.getElementById("inner");
+    var end = vorEndMarker();
+    if (!content || !inner || !end)
+        return 1;
+    var columnWidth = width / columnCount;
+    content.style.position = "fixed";
+    content.style.top = topbottom_margine + "px";
+    content.style.left = (gap / 2) + "px";
+    content.style.width = (columnWidth - gap) + "px";
+
+    inner.style.webkitColumnWidth = columnWidth + "px";
+    inner.style.columnWidth = columnWidth + "px";
+    inner.style.webkitColumnCount = 2;
+    inner.style.columnCount = 2;
+    inner.style.webkitColumnGap = gap + "px";
+    inner.style.columnGap = gap + "px";
+    inner.style.height = (height - 2 * topbottom_margine) + "px";
+
+    return vorPageCountFromLeft(vorViewLeft(end), width);
+}
+
+function mark_first_visible() {
+    var marked = vorElementsWithClass(VOR_FIRST_VISIBLE_CLASS);
+    for (var i = 0; i < marked.length; ++i)
+        vorRemoveClass(marked[i], VOR_FIRST_VISIBLE_CLASS);
+    var elements = vorAllElements();
+    for (var k = 0; k < elements.length; ++k) {
+        var element = elements[k];
+        if (vorIsPositionTag(element, false) && element.id && !vorHasElementChildren(element)
+            && vorViewLeft(element) > 0) {
+            vorAddClass(element, VOR_FIRST_VISIBLE_CLASS);
+            return element;
+        }
+    }
+    return null;
+}
+
+function setPageDim(columnCount, gap, width, height, topbottom_margine, page) {
+    mark_first_visible();
+    var pageCount = paginate(columnCount, gap, width, height, topbottom_margine);
+    var currentPage = 0;
+    var marked = vorElementsWithClass(VOR_FIRST_VISIBLE_CLASS);
+    if (marked.length > 0) {
+        currentPage = getPageByElement(marked[0], width);
+        if (currentPage > 0)
+            setPage(currentPage, width, gap);
+    }
+    return { currentPage: currentPage, pageCount: pageCount, debug: "" };
+}
+
+function globalOffsetLeft(element) {
+    var rect = element.getBoundingClientRect();
+    var scroll = window.pageXOffset || 0;
+    var clientLeft = document.documentElement ? document.documentElement.clientLeft || 0 : 0;
+    return Math.round(rect.left + scroll - clientLeft);
+}
+
+/* Pages are w-wide strips counted from the start of #content. */
+function getPageByElement(elm, w) {
+    if (!elm || !(w > 0))
+        return 0;
+    var x = globalOffsetLeft(elm) - vorContentLeft();
+    var page = Math.floor(x / w) + 1;
+    return page < 1 ? 1 : page;
+}
+
+function next(w) {
+    vorSetContentLeft(vorContentLeft() - w);
+}
+
+function prev(w) {
+    vorSetContentLeft(vorContentLeft() + w);
+}
+
+function setPage(page, w, g) {
+    vorSetContentLeft((page - 1) * (-w) + g / 2);
+}
+
+function getCurrentPage(w, g) {
+    if (!(w > 0))
+        return 1;
+    var left = vorContentLeft();
+    var page = 1;
+    while (left < 0) {
+        left += w;
+        page += 1;
+    }
+    return page;
+}
+
+function moveToEnd(w, g) {
+    var end = vorEndMarker();
+    if (!end)
+        return 1;
+    // Measured as if the first page were showing, whatever page shows now.
+    var left = globalOffsetLeft(end) - vorContentLeft() + g / 2;
+    var page = vorPageCountFromLeft(Math.round(left), w);
+    setPage(page, w, g);
+    return page;
+}
+
+/* ---- reading positions ------------------------------------------------ */
+
+function vorReadingPositionElement() {
+    var elements = vorAllElements();
+    for (var k = 0; k < elements.length; ++k) {
+        var element = elements[k];
+        if (vorIsPositionTag(element, true) && element.id && !vorHasElementChildren(element)
+            && vorViewLeft(element) > 0)
+            return element;
+    }
+    return null;
+}
+
+function getReadingPos() {
+    var element = vorReadingPositionElement();
+    return element ? element.id : null;
+}
+
+function getReadingPosXPath() {
+    var element = vorReadingPositionElement();
+    return element ? makeXPath(element) : null;
+}
+
+function vorMoveToElement(element, w, g) {
+    if (!element)
+        return 0;
+    var page = getPageByElement(element, w);
+    if (page > 0)
+        setPage(page, w, g);
+    return page;
+}
+
+function setReadingPos(id, w, g) {
+    return vorMoveToElement(document.getElementById(id), w, g);
+}
+
+function setReadingPosByXPath(path, w, g) {
+    return vorMoveToElement(getElementByXpath(path), w, g);
+}
+
+function getPageById(id, w) {
+    var element = document.getElementById(id);
+    return element ? getPageByElement(element, w) : 0;
+}
+
+function getPageByXPath(path, w) {
+    var element = getElementByXpath(path);
+    return element ? getPageByElement(element, w) : 0;
+}
+
+function getTextById(id) {
+    var element = document.getElementById(id);
+    if (!element)
+        return "";
+    var text = element.innerText;
+    return text === undefined || text === null ? element.textContent : text;
+}
+
+/* ---- paths ------------------------------------------------------------ */
+
+function makeXPath(node) {
+    if (!node || node.nodeType === 9)
+        return "";
+    var parent = node.parentNode;
+    if (vorIsText(node)) {
+        var k = 1;
+        for (var sibling = node.previousSibling; sibling; sibling = sibling.previousSibling) {
+            if (vorIsText(sibling))
+                k += 1;
+        }
+        return makeXPath(parent) + "/text()[" + k + "]";
+    }
+    if (node.nodeType !== 1)
+        return makeXPath(parent);
+    var index = 1;
+    for (var before = node.previousSibling; before; before = before.previousSibling) {
+        if (before.nodeType === 1 && before.nodeName === node.nodeName
+            && before.namespaceURI === node.namespaceURI)
+            index += 1;
+    }
+    return makeXPath(parent) + "/" + node.nodeName + "[" + index + "]";
+}
+
+function vorStepIndex(step) {
+    var match = /\[\s*(\d+)\s*\]\s*$/.exec(step);
+    return match ? parseInt(match[1], 10) : 1;
+}
+
+function vorStepName(step) {
+    var bracket = step.indexOf("[");
+    return (bracket >= 0 ? step.substring(0, bracket) : step).replace(/\s+/g, "");
+}
+
+function getElementByXpath(path) {
+    if (path === null || path === undefined)
+        return null;
+    var steps = String(path).toLowerCase().split("/");
+    var current = document;
+    for (var i = 0; i < steps.length; ++i) {
+        var step = steps[i].replace(/^\s+|\s+$/g, "");
+        if (step.length === 0)
+            continue;
+        var index = vorStepIndex(step);
+        if (step.indexOf("text()") === 0) {
+            var seen = 0;
+            for (var child = current.firstChild; child; child = child.nextSibling) {
+                if (vorIsText(child)) {
+                    seen += 1;
+                    if (seen === index)
+                        return child;
+                }
+            }
+            return null;
+        }
+        var name = vorStepName(step);
+        var candidates = current.getElementsByTagName(name);
+        var found = null;
+        if (name === "html") {
+            found = candidates.length > 0 ? candidates[0] : null;
+        } else {
+            var count = 0;
+            for (var c = 0; c < candidates.length; ++c) {
+                if (candidates[c].parentNode === current) {
+                    count += 1;
+                    if (count === index) {
+                        found = candidates[c];
+                        break;
+                    }
+                }
+            }
+        }
+        if (!found)
+            return null;
+        current = found;
+    }
+    return current === document ? null : current;
+}
+
+/* ---- bookmarks and search --------------------------------------------- */
+
+function getFirstVisibleElement(gap, width) {
+    var body = document.body;
+    if (!body)
+        return null;
+    var elements = body.getElementsByTagName("*");
+    for (var i = 0; i < elements.length; ++i) {
+        var element = elements[i];
+        if (vorHasElementChildren(element))
+            continue;
+        var left = element.getBoundingClientRect().left;
+        if (left >= gap / 2 && left < width && element.textContent
+            && element.textContent.length > 0)
+            return element;
+    }
+    return null;
+}
+
+function getBookmarkData(gap, width) {
+    var element = getFirstVisibleElement(gap, width);
+    if (!element)
+        return null;
+    var text = element.innerText;
+    return { path: makeXPath(element), text: text === undefined ? element.textContent : text };
+}
+
+function findText(text, w) {
+    var needle = String(text).toLowerCase();
+    var hits = [];
+    if (needle.length === 0)
+        return hits;
+    var elements = vorAllElements();
+    for (var i = 0; i < elements.length; ++i) {
+        var element = elements[i];
+        if (!vorIsPositionTag(element, true) || !element.id || vorHasElementChildren(element))
+            continue;
+        var content = element.textContent || "";
+        if (content.toLowerCase().indexOf(needle) >= 0)
+            hits.push({ id: element.id, text: content, page: getPageByElement(element, w) });
+    }
+    return hits;
+}
+
+function findText2(text, w) {
+    return findText(text, w);
+}
+
+/* ---- note highlights -------------------------------------------------- */
+
+function vorWrapPart(node, from, to, color, id) {
+    var text = node.data;
+    from = Math.max(0, Math.min(from, text.length));
+    to = Math.max(from, Math.min(to, text.length));
+    if (to <= from)
+        return;
+    var parent = node.parentNode;
+    var span = document.createElement("span");
+    span.style.backgroundColor = color;
+    span.setAttribute("class", VOR_NOTE_CLASS + " " + VOR_NOTE_ID_CLASS + id);
+    span.appendChild(document.createTextNode(text.substring(from, to)));
+    if (from > 0)
+        parent.insertBefore(document.createTextNode(text.substring(0, from)), node);
+    parent.insertBefore(span, node);
+    if (to < text.length)
+        parent.insertBefore(document.createTextNode(text.substring(to)), node);
+    parent.removeChild(node);
+}
+
+function vorWrapRange(range, color, id) {
+    var start = range.startContainer;
+    var end = range.endContainer;
+    var nodes = [];
+    var root = range.commonAncestorContainer;
+    if (vorIsText(root)) {
+        nodes.push(root);
+    } else {
+        var walker = document.createTreeWalker(root, 4 /* SHOW_TEXT */, null, false);
+        var started = false;
+        for (var node = walker.nextNode(); node; node = walker.nextNode()) {
+            if (node === start) {
+                started = true;
+                if (node.data.length > 0)
+                    nodes.push(node);
+            } else if (node === end) {
+                if (node.data.length > 0)
+                    nodes.push(node);
+                break;
+            } else if (started || (!vorIsText(start) && range.intersectsNode(node))) {
+                if (!vorIsText(end) && !range.intersectsNode(node))
+                    break;
+                started = true;
+                if (/\S/.test(node.data))
+                    nodes.push(node);
+            }
+        }
+    }
+    if (nodes.length === 0)
+        return;
+    var startOffset = nodes[0] === start ? range.startOffset : 0;
+    var last = nodes[nodes.length - 1];
+    var endOffset = last === end ? range.endOffset : last.data.length;
+    if (nodes.length === 1) {
+        vorWrapPart(nodes[0], startOffset, endOffset, color, id);
+        return;
+    }
+    vorWrapPart(nodes[0], startOffset, nodes[0].data.length, color, id);
+    for (var i = 1; i < nodes.length - 1; ++i)
+        vorWrapPart(nodes[i], 0, nodes[i].data.length, color, id);
+    vorWrapPart(last, 0, endOffset, color, id);
+}
+
+function highlightSelection(color, id) {
+    var selection = window.getSelection();
+    if (!selection || selection.rangeCount < 1)
+        return null;
+    var range = selection.getRangeAt(0);
+    var remembered = {
+        start: makeXPath(range.startContainer),
+        startOffset: range.startOffset,
+        end: makeXPath(range.endContainer),
+        endOffset: range.endOffset
+    };
+    vorWrapRange(range, color, id);
+    selection.removeAllRanges();
+    return remembered;
+}
+
+function selectTextNodesBetween(startPath, startOffset, endPath, endOffset, color, id) {
+    var start = getElementByXpath(startPath);
+    var end = getElementByXpath(endPath);
+    if (!start || !end)
+        return false;
+    var range = document.createRange();
+    try {
+        range.setStart(start, startOffset);
+        range.setEnd(end, endOffset);
+    } catch (e) {
+        return false;
+    }
+    vorWrapRange(range, color, id);
+    return true;
+}
+
+function changeNoteColorById(newColor, id) {
+    var spans = vorElementsWithClass(VOR_NOTE_ID_CLASS + id);
+    var changed = false;
+    for (var i = 0; i < spans.length; ++i) {
+        if (vorUpperName(spans[i]) !== "SPAN")
+            continue;
+        spans[i].style.backgroundColor = newColor;
+        changed = true;
+    }
+    return changed;
+}
+
+function removeNoteById(id) {
+    var spans = vorElementsWithClass(VOR_NOTE_ID_CLASS + id);
+    var removed = false;
+    for (var i = 0; i < spans.length; ++i) {
+        var span = spans[i];
+        if (vorUpperName(span) !== "SPAN")
+            continue;
+        var parent = span.parentNode;
+        while (span.firstChild)
+            parent.insertBefore(span.firstChild, span);
+        parent.removeChild(span);
+        parent.normalize();
+        removed = true;
+    }
+    return removed;
+}
+
+function getNoteInfo(id, w) {
+    var elements = vorElementsWithClass(VOR_NOTE_ID_CLASS + id);
+    if (elements.length === 0)
+        return null;
+    var rect = elements[0].getBoundingClientRect();
+    return { left: rect.left, top: rect.top, page: getPageByElement(elements[0], w) };
+}
+
+function selectedNoteIdAtPoint(x, y) {
+    var element = document.elementFromPoint(x, y);
+    return element ? vorNoteClassOf(element) : null;
+}
+
+function vorNoteClassAbove(node) {
+    for (var current = node; current; current = current.parentNode) {
+        if (current.nodeType === 1 && vorHasClass(current, VOR_NOTE_CLASS))
+            return vorNoteClassOf(current);
+    }
+    return null;
+}
+
+function selectedNoteId() {
+    var selection = window.getSelection();
+    if (!selection || selection.rangeCount < 1)
+        return null;
+    var range = selection.getRangeAt(0);
+    return vorNoteClassAbove(range.startContainer) || vorNoteClassAbove(range.endContainer);
+}
+
+function changeNoteColorAtSelection(colour) {
+    var name = selectedNoteId();
+    if (name)
+        changeNoteColorById(colour, name.substring(VOR_NOTE_ID_CLASS.length));
+    window.getSelection().removeAllRanges();
+}
+
+function removeNoteAtSelection() {
+    var name = selectedNoteId();
+    if (name)
+        removeNoteById(name.substring(VOR_NOTE_ID_CLASS.length));
+    window.getSelection().removeAllRanges();
+}
+
+function selectVisibleNotesElements(w) {
+    var result = [];
+    var reported = {};
+    var elements = vorElementsWithClass(VOR_NOTE_CLASS);
+    for (var i = 0; i < elements.length; ++i) {
+        var boxes = elements[i].getClientRects();
+        if (!boxes || boxes.length === 0)
+            break;
+        var box = boxes[0];
+        if (!(box.left > 0 && box.left < w))
+            continue;
+        var names = vorClassNames(elements[i]);
+        for (var k = 0; k < names.length; ++k) {
+            if (names[k].indexOf(VOR_NOTE_ID_CLASS) >= 0 && !reported[names[k]]) {
+                reported[names[k]] = true;
+                result.push({ left: box.left, top: box.top, id: names[k] });
+            }
+        }
+    }
+    return result;
+}

@@ -1,0 +1,382 @@
+#include "pagescript.h"
+#include "paginationblock.h"
+#include "paginationclient.h"
+#include "testenvironment.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <csignal>
+#include <sys/types.h>
+#include <unistd.h>
+
+// A real quirelet process behind a real shared block. The fixture files are
+// made of blocks of fixed height that never split, one block per column, so
+// page counts are exact whatever the fonts: with the helper's two columns a
+// file of k blocks has (k + 1) / 2 pages.
+class TestQuirelet : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_script;
+    QStringList m_keys;
+    QList<qint64> m_helpers;
+
+    void writeFile(const QString &name, const QString &body)
+    {
+        QFile file(m_dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("<html><head><meta charset='utf-8'><style>body{margin:0}"
+                                  ".b{height:600px;-webkit-column-break-inside:avoid}</style>"
+                                  "</head><body>%1</body></html>")
+                           .arg(body)
+                           .toUtf8());
+    }
+
+    PaginationRequest bookRequest(const QStringList &documents) const
+    {
+        PaginationRequest request;
+        request.pageSize = QSize(1000, 700);
+        request.gap = 60;
+        request.columnCount = 1;
+        request.pageScript = m_script;
+        request.contentFolder = m_dir.path();
+        request.documents = documents;
+        for (const QString &name : documents)
+            request.pageCounts.insert(name, 0);
+        return request;
+    }
+
+    // Sends one request through a fresh client and waits for its reply.
+    bool exchange(PaginationClient &client, const PaginationRequest &request)
+    {
+        if (!client.send(request)) {
+            qWarning("%s", qPrintable(client.lastError()));
+            return false;
+        }
+        m_keys.append(client.key());
+        m_helpers.append(client.helperProcessId());
+        if (!client.waitForReply(30000)) {
+            qWarning("no reply: %s", qPrintable(client.lastError()));
+            return false;
+        }
+        return true;
+    }
+
+    static bool processAlive(qint64 pid) { return pid > 0 && ::kill(pid_t(pid), 0) == 0; }
+
+    QString helperProgram() const
+    {
+        return TestEnvironment::binDir() + QStringLiteral("/quirelet");
+    }
+
+    QString todaysLog() const
+    {
+        const QDir logs(TestEnvironment::home() + QStringLiteral("/.vellumin/log"));
+        QString text;
+        for (const QString &name : logs.entryList({ QStringLiteral("log_*.txt") })) {
+            QFile file(logs.filePath(name));
+            if (file.open(QIODevice::ReadOnly))
+                text += QString::fromUtf8(file.readAll());
+        }
+        return text;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QFileInfo(helperProgram()).isExecutable());
+        m_script = PageScript::text();
+        QVERIFY(!m_script.isEmpty());
+
+        QString ch1;
+        for (int i = 1; i <= 4; ++i)
+            ch1 += QStringLiteral("<div class='b' id='c1b%1'>One %1</div>").arg(i);
+        writeFile(QStringLiteral("ch1.html"), ch1);
+        QString ch2;
+        for (int i = 1; i <= 4; ++i)
+            ch2 += QStringLiteral("<div class='b' id='c2b%1'>Two %1</div>").arg(i);
+        ch2 += QStringLiteral("<div class='b'><p>A Whale in five</p></div>");
+        writeFile(QStringLiteral("ch 2.html"), ch2);
+        writeFile(QStringLiteral("ch3.html"),
+                  QStringLiteral("<div class='b' id='c3b1'>They say \"hi\" to the whale</div>"));
+    }
+
+    void cleanupTestCase()
+    {
+        // Every client has ended its helper and removed its block.
+        for (const qint64 pid : qAsConst(m_helpers))
+            QVERIFY2(!processAlive(pid), qPrintable(QString::number(pid)));
+        for (const QString &key : qAsConst(m_keys)) {
+            QSharedMemory block(key);
+            QVERIFY2(!block.attach(), qPrintable(key));
+        }
+    }
+
+    void paginatesTheBook()
+    {
+        PaginationClient client;
+        const QString chapter2 = QStringLiteral("ch 2.html");
+        PaginationRequest request
+                = bookRequest({ QStringLiteral("ch1.html"), QStringLiteral("missing.html"),
+                                chapter2, QStringLiteral("ch3.html") });
+        request.searchText = QStringLiteral("WHALE");
+        const QString byXPath = QStringLiteral("ch1.html?vorpath=")
+                + QString::fromLatin1(QUrl::toPercentEncoding(
+                        QStringLiteral("/HTML[1]/BODY[1]/DIV[1]/DIV[1]/DIV[3]")));
+        const QStringList asked = {
+            QStringLiteral("ch%202.html#c2b3"), // 2nd page of the file, after ch1's 2 pages
+            QStringLiteral("ch 2.html?vorid=true#1"), // generated id of the fifth block
+            QStringLiteral("ch3.html"), // no fragment: the file's first page
+            byXPath,
+            QStringLiteral("ch 2.html#nothing"), // not found: absent
+            QStringLiteral("missing.html#x"), // missing file: absent
+            QStringLiteral("other.html#x"), // not in the book: absent
+            QStringLiteral("ch1.html?vorpath="), // empty path: absent
+        };
+        for (const QString &url : asked)
+            request.positions.insert(url, 0);
+
+        QVERIFY(exchange(client, request));
+        const PaginationRequest &reply = client.reply();
+        QCOMPARE(reply.pageCounts.value(QStringLiteral("ch1.html"), -1), 2);
+        QCOMPARE(reply.pageCounts.value(QStringLiteral("missing.html"), -1), 0);
+        QCOMPARE(reply.pageCounts.value(chapter2, -1), 3);
+        QCOMPARE(reply.pageCounts.value(QStringLiteral("ch3.html"), -1), 1);
+
+        QMap<QString, qint32> expected;
+        expected.insert(QStringLiteral("ch%202.html#c2b3"), 4);
+        expected.insert(QStringLiteral("ch 2.html?vorid=true#1"), 5);
+        expected.insert(QStringLiteral("ch3.html"), 6);
+        expected.insert(byXPath, 2);
+        // The search hits and their pages.
+        expected.insert(QStringLiteral("ch 2.html?vorid=true#2"), 5);
+        expected.insert(QStringLiteral("ch3.html#c3b1"), 6);
+        QCOMPARE(reply.positions, expected);
+
+        QMap<QString, QString> hits;
+        hits.insert(QStringLiteral("ch 2.html?vorid=true#2"), QStringLiteral("A Whale in five"));
+        hits.insert(QStringLiteral("ch3.html#c3b1"),
+                    QStringLiteral("They say \"hi\" to the whale"));
+        QCOMPARE(reply.searchHits, hits);
+        QCOMPARE(reply.print, false);
+        QCOMPARE(reply.documents, request.documents);
+        QCOMPARE(reply.pageScript, request.pageScript);
+        // Every request is answered with its number plus one.
+        QCOMPARE(client.sequence(), 2u);
+
+        // A second request on the same helper; the search text holds a
+        // quote and a backslash, which must reach the script unharmed.
+        request = client.reply();
+        request.searchText = QStringLiteral("say \"hi\"");
+        QVERIFY(exchange(client, request));
+        QCOMPARE(client.sequence(), 4u);
+        QCOMPARE(client.reply().searchHits.keys(), QStringList { QStringLiteral("ch3.html#c3b1") });
+        request.searchText = QStringLiteral("\\\"); x(\"");
+        QVERIFY(exchange(client, request));
+        QVERIFY(client.reply().searchHits.isEmpty());
+        QCOMPARE(client.reply().pageCounts.value(chapter2), 3);
+    }
+
+    void emptyBookChangesNothing()
+    {
+        PaginationClient client;
+        PaginationRequest request = bookRequest({});
+        request.pageCounts.insert(QStringLiteral("ch1.html"), 9);
+        request.positions.insert(QStringLiteral("ch1.html#c1b1"), 7);
+        request.searchHits.insert(QStringLiteral("ch1.html#c1b1"), QStringLiteral("old"));
+        request.searchText = QStringLiteral("One");
+        request.print = false;
+        QVERIFY(exchange(client, request));
+        QVERIFY(client.reply() == request);
+    }
+
+    void newestRequestIsAnswered()
+    {
+        PaginationClient client;
+        PaginationRequest first
+                = bookRequest({ QStringLiteral("ch1.html"), QStringLiteral("ch 2.html") });
+        first.searchText = QStringLiteral("first");
+        QVERIFY(client.send(first));
+        m_keys.append(client.key());
+        m_helpers.append(client.helperProcessId());
+        PaginationRequest second = first;
+        second.searchText = QStringLiteral("two");
+        QVERIFY(client.send(second));
+        QCOMPARE(client.sequence(), 2u);
+        QVERIFY(client.waitForReply(30000));
+        QCOMPARE(client.sequence(), 3u);
+        QCOMPARE(client.reply().searchText, QStringLiteral("two"));
+        QCOMPARE(client.reply().searchHits.size(), 4);
+        // Nothing else follows.
+        PaginationBlock watch;
+        QVERIFY(watch.attach(client.key()));
+        QTest::qWait(400);
+        QCOMPARE(watch.sequence(), 3u);
+    }
+
+    void requestOverUnreadReplyIsAnswered()
+    {
+        PaginationClient client;
+        client.setPollInterval(600000); // the client does not look at the block by itself
+        PaginationRequest request = bookRequest({ QStringLiteral("ch3.html") });
+        QVERIFY(client.send(request));
+        m_keys.append(client.key());
+        m_helpers.append(client.helperProcessId());
+        PaginationBlock watch;
+        QVERIFY(watch.attach(client.key()));
+        QTRY_COMPARE_WITH_TIMEOUT(watch.sequence(), 2u, 30000);
+
+        // The reply to 1 lies unread in the block when the next request goes.
+        client.setPollInterval(50);
+        request.searchText = QStringLiteral("hi");
+        QVERIFY(client.send(request));
+        QCOMPARE(client.sequence(), 3u);
+        QVERIFY(client.waitForReply(30000));
+        QCOMPARE(client.sequence(), 4u);
+        QCOMPARE(client.reply().searchHits.size(), 1);
+    }
+
+    void searchHitsAreDroppedToFit()
+    {
+        QString body;
+        for (int i = 1; i <= 300; ++i)
+            body += QStringLiteral("<p>whale number %1 swims past the ship</p>").arg(i);
+        writeFile(QStringLiteral("many.html"), body);
+
+        PaginationRequest request = bookRequest({ QStringLiteral("many.html") });
+        request.searchText = QStringLiteral("whale");
+        request.positions.insert(QStringLiteral("many.html?vorid=true#300"), 0);
+        PaginationClient client;
+        const int blockSize = PaginationBlock::HeaderSize + request.toByteArray().size() + 4000;
+        client.setBlockSize(blockSize);
+        QVERIFY(exchange(client, request));
+        const PaginationRequest &reply = client.reply();
+        QVERIFY(reply.searchHits.size() > 0);
+        QVERIFY(reply.searchHits.size() < 300);
+        QVERIFY(reply.toByteArray().size() <= blockSize - PaginationBlock::HeaderSize);
+        // The first hits of the book are kept, the later ones go, with their
+        // pages unless the viewer asked for them.
+        const int kept = reply.searchHits.size();
+        for (int i = 1; i <= kept; ++i) {
+            const QString key = QStringLiteral("many.html?vorid=true#%1").arg(i);
+            QVERIFY2(reply.searchHits.contains(key), qPrintable(key));
+            QVERIFY(reply.positions.contains(key));
+        }
+        QVERIFY(!reply.positions.contains(QStringLiteral("many.html?vorid=true#%1").arg(kept + 1)));
+        QVERIFY(reply.positions.contains(QStringLiteral("many.html?vorid=true#300")));
+        QVERIFY(todaysLog().contains(QStringLiteral("search hits dropped")));
+    }
+
+    void printsToPdf()
+    {
+        const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
+        if (pdfinfo.isEmpty())
+            QSKIP("pdfinfo (poppler-utils) is not installed");
+        const QString pdf = m_dir.filePath(QStringLiteral("book.pdf"));
+        qputenv("QUIRELET_PRINT_TO_PDF", QFile::encodeName(pdf));
+        PaginationClient client;
+        // The missing file comes first: nothing printed for it, and no empty
+        // page in front of the book.
+        PaginationRequest request
+                = bookRequest({ QStringLiteral("missing.html"), QStringLiteral("ch1.html"),
+                                QStringLiteral("ch 2.html"), QStringLiteral("ch3.html") });
+        request.print = true;
+        const bool answered = exchange(client, request);
+        qunsetenv("QUIRELET_PRINT_TO_PDF");
+        QVERIFY(answered);
+        QCOMPARE(client.reply().print, false);
+        QCOMPARE(client.reply().pageCounts, request.pageCounts);
+
+        QProcess info;
+        info.start(pdfinfo, { pdf });
+        QVERIFY(info.waitForFinished(10000));
+        const QString text = QString::fromUtf8(info.readAllStandardOutput());
+        const QRegularExpressionMatch pages
+                = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(text);
+        QVERIFY2(pages.hasMatch(), qPrintable(text));
+        // One column per printed page and one block per column: 4 + 5 + 1.
+        QCOMPARE(pages.captured(1).toInt(), 10);
+    }
+
+    void failuresAreReported()
+    {
+        PaginationClient missing;
+        missing.setProgram(m_dir.filePath(QStringLiteral("no-such-helper")));
+        QVERIFY(!missing.send(bookRequest({})));
+        QVERIFY(missing.lastError().contains(QLatin1String("did not start")));
+        QVERIFY(!missing.isWaiting());
+        m_keys.append(missing.key());
+
+        PaginationClient small;
+        small.setBlockSize(100);
+        QVERIFY(!small.send(bookRequest({})));
+        QVERIFY(small.lastError().contains(QLatin1String("does not fit")));
+        QCOMPARE(small.helperProcessId(), 0);
+        m_keys.append(small.key());
+    }
+
+    void helperEndsWithoutItsBlock_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("no key") << QStringList() << 2;
+        QTest::newRow("empty key") << QStringList { QString() } << 2;
+        QTest::newRow("no such block")
+                << QStringList { QStringLiteral("{00000000-0000-0000-0000-000000000000}") } << 3;
+    }
+
+    void helperEndsWithoutItsBlock()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QProcess helper;
+        helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        helper.start(helperProgram(), arguments);
+        QVERIFY(helper.waitForStarted(5000));
+        if (!helper.waitForFinished(15000)) {
+            helper.kill();
+            helper.waitForFinished();
+            QFAIL("the helper did not end");
+        }
+        QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(helper.exitCode(), exitCode);
+    }
+
+    void helperEndsWithItsParent()
+    {
+        PaginationBlock block;
+        const QString key
+                = QStringLiteral("{11111111-2222-3333-4444-%1}")
+                          .arg(QCoreApplication::applicationPid(), 12, 10, QLatin1Char('0'));
+        QVERIFY(block.create(key, 4096));
+        // A shell starts the helper and goes away; the helper must notice.
+        QProcess shell;
+        shell.start(QStringLiteral("/bin/sh"),
+                    { QStringLiteral("-c"),
+                      QStringLiteral("\"$0\" \"$1\" >/dev/null 2>&1 & echo $!; sleep 1"),
+                      helperProgram(), key });
+        QVERIFY(shell.waitForFinished(10000));
+        const qint64 pid = shell.readAllStandardOutput().trimmed().toLongLong();
+        QVERIFY(pid > 0);
+        QElapsedTimer timer;
+        timer.start();
+        while (processAlive(pid) && timer.elapsed() < 10000)
+            QTest::qWait(50);
+        const bool ended = !processAlive(pid);
+        if (!ended)
+            ::kill(pid_t(pid), SIGKILL);
+        QVERIFY(ended);
+        block.detach();
+        m_keys.append(key);
+    }
+};
+
+VL_TEST_GUILESS_MAIN(TestQuirelet)
+#include "tst_quirelet.moc"
