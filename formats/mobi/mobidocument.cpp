@@ -1,0 +1,194 @@
+#include "mobidocument.h"
+
+#include "logger.h"
+#include "mobifile.h"
+#include "paths.h"
+#include "tocfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextCodec>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace mobi {
+
+namespace {
+
+    bool writeWhole(const QString &path, const QByteArray &bytes)
+    {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()
+            || !file.commit()) {
+            Logger::instance()->write(
+                    QStringLiteral("MOBI: cannot write %1: %2").arg(path, file.errorString()),
+                    Logger::Error);
+            return false;
+        }
+        return true;
+    }
+
+} // namespace
+
+MobiDocument::MobiDocument(const QString &filePath, QObject *parent)
+    : TextDocument(parent)
+    , m_reader(new MobiFile(filePath))
+    , m_filePath(filePath)
+{
+}
+
+MobiDocument::~MobiDocument() = default;
+
+bool MobiDocument::load()
+{
+    m_files.clear();
+    m_headings.clear();
+    m_toc.clear();
+    m_html.clear();
+    m_status = Damaged;
+
+    const MobiFile &book = *m_reader;
+    const Compression kind = book.compression();
+    const bool knownCompression = book.compressionType() == 1 || kind != Compression::None;
+    if (!book.isOpen() || !knownCompression) {
+        Logger::instance()->write(QStringLiteral("MOBI: not a readable book: %1").arg(m_filePath),
+                                  Logger::Error);
+        return false;
+    }
+    if (book.isEncrypted()) {
+        m_status = Protected;
+        Logger::instance()->write(QStringLiteral("MOBI: book is encrypted: %1").arg(m_filePath),
+                                  Logger::Error);
+        return false;
+    }
+    QTextCodec *codec = book.textCodec();
+    if (!codec && !book.hasMobiHeader())
+        codec = QTextCodec::codecForName("windows-1252"); // plain PalmDOC books are Latin text
+    if (!codec) {
+        book.text(); // logs the unknown encoding
+        return false;
+    }
+    const QByteArray text = book.rawText();
+    if (text.isEmpty()) {
+        Logger::instance()->write(
+                QStringLiteral("MOBI: no text could be decoded: %1").arg(m_filePath),
+                Logger::Error);
+        return false;
+    }
+    m_html = convertToHtml(text, codec, book.imageCount(), &m_headings);
+
+    const QString folder = Paths::bookPath(m_filePath);
+    const QString name = QFileInfo(QDir::fromNativeSeparators(folder)).fileName();
+    m_htmlFileName = name + QStringLiteral(".html");
+    rebuildToc();
+
+    const QString htmlPath = QDir::toNativeSeparators(folder + QLatin1Char('/') + m_htmlFileName);
+    const QByteArray page = QByteArrayLiteral("<head><meta http-equiv=\"Content-Type\" "
+                                              "content=\"text/html; charset = utf-8\"/></head>")
+            + m_html.toUtf8();
+    if (!writeWhole(htmlPath, page))
+        return false;
+    writePictures(folder);
+
+    QString error;
+    const QString tocPath
+            = QDir::toNativeSeparators(folder + QLatin1Char('/') + name + QStringLiteral(".toc"));
+    if (!TocFile::write(tocPath, TocFile::serialize(m_toc), true, &error))
+        Logger::instance()->write(QStringLiteral("MOBI: cannot write %1: %2").arg(tocPath, error),
+                                  Logger::Error);
+
+    m_files = QStringList { folder, m_htmlFileName };
+    m_status = Ok;
+    return true;
+}
+
+bool MobiDocument::writePictures(const QString &folder) const
+{
+    bool written = true;
+    const int count = m_reader->imageCount();
+    for (int n = 0; n < count; ++n) {
+        const QString path
+                = QDir::toNativeSeparators(folder + QLatin1Char('/') + pictureFileName(n));
+        const QImage picture = m_reader->image(n);
+        if (picture.isNull())
+            continue; // not a picture (index and end records follow the pictures)
+        if (!picture.save(path, "JPG")) {
+            Logger::instance()->write(QStringLiteral("MOBI: cannot write %1").arg(path),
+                                      Logger::Error);
+            written = false;
+        }
+    }
+    return written;
+}
+
+void MobiDocument::rebuildToc()
+{
+    m_toc.clear();
+    for (const Heading &heading : qAsConst(m_headings)) {
+        TocItem item;
+        item.title = heading.title;
+        item.source = m_htmlFileName + QLatin1Char('#') + heading.id;
+        item.position = findAnchorBlock(heading.id);
+        m_toc.append(item);
+    }
+}
+
+void MobiDocument::reload()
+{
+    clear();
+    if (m_html.isEmpty()) {
+        load();
+        return;
+    }
+    setHtml(m_html);
+    rebuildToc();
+}
+
+QSize MobiDocument::imageSize(const QString &name)
+{
+    const auto it = m_images.constFind(name);
+    return it == m_images.constEnd() ? QSize() : it->size();
+}
+
+QList<TocItem> MobiDocument::tableOfContents()
+{
+    for (TocItem &item : m_toc)
+        item.page = pageByPosition(item.position);
+    std::stable_sort(m_toc.begin(), m_toc.end(),
+                     [](const TocItem &a, const TocItem &b) { return a.page < b.page; });
+    return m_toc;
+}
+
+QString MobiDocument::titleByPosition(int position)
+{
+    if (m_toc.isEmpty())
+        return QString();
+    if (m_toc.size() == 1 || position < m_toc.first().position)
+        return m_toc.first().title;
+    for (int i = 1; i < m_toc.size(); ++i) {
+        if (m_toc.at(i - 1).position <= position && position < m_toc.at(i).position)
+            return m_toc.at(i - 1).title;
+    }
+    return m_toc.last().title;
+}
+
+QVariant MobiDocument::loadResource(int type, const QUrl &name)
+{
+    if (type != QTextDocument::ImageResource || name.scheme() != QLatin1String("pdbrec"))
+        return QVariant();
+    bool ok = false;
+    const uint number = name.path().mid(1).toUShort(&ok);
+    if (!ok || number < 1 || int(number) > m_reader->imageCount())
+        return QVariant();
+    const QImage picture = m_reader->image(int(number) - 1);
+    if (picture.isNull())
+        return QVariant();
+    m_images.insert(name.toString(), picture);
+    addResource(type, name, picture);
+    return picture;
+}
+
+} // namespace mobi
