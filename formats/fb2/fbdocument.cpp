@@ -1,0 +1,256 @@
+#include "fbdocument.h"
+
+#include "logger.h"
+#include "paths.h"
+#include "tocfile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QUrl>
+
+namespace fb2 {
+
+namespace {
+
+    const QString titleKey = QStringLiteral("Title");
+    const QString sourceKey = QStringLiteral("Source");
+    const QString childsKey = QStringLiteral("Childs");
+
+    // Pictures larger than this on a side are scaled down before the text
+    // layout gets them.
+    constexpr int layoutImageSide = 350;
+
+    bool isTextFile(const QString &path)
+    {
+        return QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0;
+    }
+
+    void appendChild(QJsonObject &parent, const QJsonObject &child)
+    {
+        QJsonArray childs = parent.value(childsKey).toArray();
+        childs.append(child);
+        parent.insert(childsKey, childs);
+    }
+
+    QList<TocItem> positioned(const QList<TocItem> &items, TextDocument *document)
+    {
+        QList<TocItem> result;
+        for (const TocItem &item : items) {
+            TocItem entry;
+            entry.title = item.title;
+            entry.position = document->findAnchorBlock(item.source);
+            entry.page = document->pageByPosition(entry.position);
+            entry.children = positioned(item.children, document);
+            result.append(entry);
+        }
+        return result;
+    }
+
+} // namespace
+
+FbDocument::FbDocument(const QString &path, QObject *parent)
+    : TextDocument(parent)
+    , m_path(path)
+{
+}
+
+FbDocument::~FbDocument() = default;
+
+bool FbDocument::textToFb2(const QString &path)
+{
+    return m_description.loadFile(path, 0, m_encoding);
+}
+
+QString FbDocument::authorName() const
+{
+    const FbAuthor &author = m_description.titleInfo().author;
+    QStringList parts;
+    for (const QString &part : { author.firstName, author.middleName, author.lastName }) {
+        if (!part.trimmed().isEmpty())
+            parts.append(part.trimmed());
+    }
+    return parts.join(QLatin1Char(' '));
+}
+
+bool FbDocument::load()
+{
+    m_pages.clear();
+    m_description.bodies.clear();
+    // Parse first: a book that cannot be read leaves the pages of an earlier
+    // load in place and is reported, not shown as an empty book.
+    if (!m_description.loadFile(m_path, 0, m_encoding)) {
+        m_status = Damaged;
+        Logger::instance()->write(
+                QStringLiteral("FB2: cannot read %1: %2").arg(m_path, m_description.lastError()),
+                Logger::Error);
+        reload();
+        return false;
+    }
+    m_status = Ok;
+    reload();
+
+    const QString folder = QDir::fromNativeSeparators(Paths::bookPath(m_path));
+    const QDir storage(folder);
+    for (const QString &name : storage.entryList(QDir::Files)) {
+        if (QFileInfo(name).suffix().compare(QLatin1String("html"), Qt::CaseInsensitive) == 0)
+            QFile::remove(storage.filePath(name));
+    }
+    m_pages.append(QDir::toNativeSeparators(folder));
+    writePictures(folder);
+
+    const bool text = isTextFile(m_path);
+    const QString bookFileName = QFileInfo(m_path).fileName();
+    int counter = 1;
+    QJsonArray toc;
+    for (int i = 0; i < m_description.bodies.size(); ++i) {
+        FbBody &body = m_description.bodies[i];
+        QJsonObject object;
+        if (!text) {
+            QString fragment;
+            if (!body.title.isEmpty())
+                fragment
+                        += QStringLiteral("<h2 id=\"%1\">%2</h2>").arg(body.anchorId(), body.title);
+            for (const QString &epigraph : qAsConst(body.epigraphs))
+                fragment += QLatin1String("<p>") + epigraph + QLatin1String("</p>");
+            if (body.image.isEmpty() && i == 0 && storage.exists(QStringLiteral("cover.png")))
+                fragment += imageHtml(QStringLiteral("cover.png"));
+            else if (!body.image.isEmpty())
+                fragment += imageHtml(body.image);
+            QString fileName;
+            writePage(folder, bookFileName, fragment, counter, &fileName);
+            object.insert(titleKey, plainTitle(body.title));
+            object.insert(sourceKey, fileName);
+        }
+        for (FbSection &section : body.sections)
+            writeSection(folder, bookFileName, section, counter, object);
+        toc.append(object);
+    }
+
+    if (!text) {
+        QString error;
+        const QString tocPath = TocFile::path(m_path);
+        if (!TocFile::write(tocPath, QJsonDocument(toc).toJson(), true, &error))
+            Logger::instance()->write(
+                    QStringLiteral("FB2: cannot write %1: %2").arg(tocPath, error), Logger::Error);
+    }
+    return true;
+}
+
+void FbDocument::writePictures(const QString &folder)
+{
+    for (auto it = m_description.images.constBegin(); it != m_description.images.constEnd(); ++it) {
+        const QString fileName = imageFileName(it.key());
+        const QByteArray format = QFileInfo(fileName).suffix().toLower().toLatin1();
+        if (it.value().isNull() || format.isEmpty())
+            continue;
+        const QString path = QDir::toNativeSeparators(folder + QLatin1Char('/') + fileName);
+        if (!it.value().save(path, format.constData()))
+            Logger::instance()->write(QStringLiteral("FB2: cannot save picture %1").arg(path),
+                                      Logger::Warning);
+    }
+}
+
+bool FbDocument::writePage(const QString &folder, const QString &bookFileName,
+                           const QString &fragment, int &counter, QString *fileName)
+{
+    const QString name = QStringLiteral("%1_%2.html").arg(bookFileName).arg(counter);
+    const QString path = QDir::toNativeSeparators(folder + QLatin1Char('/') + name);
+    const QByteArray page = QStringLiteral("<html><head><meta http-equiv=\"Content-Type\" "
+                                           "content=\"text/html; charset = utf-8\"/></head><body>"
+                                           "%1</body></html>")
+                                    .arg(fragment)
+                                    .toUtf8();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size() || !file.commit()) {
+        Logger::instance()->write(
+                QStringLiteral("FB2: cannot write page %1: %2").arg(path, file.errorString()),
+                Logger::Error);
+        return false;
+    }
+    ++counter;
+    m_pages.append(name);
+    *fileName = name;
+    return true;
+}
+
+void FbDocument::writeSection(const QString &folder, const QString &bookFileName,
+                              FbSection &section, int &counter, QJsonObject &parent)
+{
+    if (section.subsections.isEmpty()) {
+        QString fileName;
+        if (!writePage(folder, bookFileName, section.toHtml(), counter, &fileName))
+            return;
+        section.pageFile = fileName;
+        appendChild(
+                parent,
+                QJsonObject { { titleKey, plainTitle(section.title) }, { sourceKey, fileName } });
+        if (!parent.contains(sourceKey))
+            parent.insert(sourceKey, fileName);
+        return;
+    }
+    if (!section.image.isEmpty()) {
+        QString fileName;
+        if (writePage(folder, bookFileName, imageHtml(section.image), counter, &fileName))
+            section.pageFile = fileName;
+    }
+    QJsonObject object { { titleKey, plainTitle(section.title) } };
+    object.insert(childsKey, QJsonArray());
+    // Its own source becomes the page of its first leaf child (a section
+    // with subsections never gives its parent a source).
+    for (FbSection &subsection : section.subsections)
+        writeSection(folder, bookFileName, subsection, counter, object);
+    appendChild(parent, object);
+}
+
+void FbDocument::reload()
+{
+    m_tocState.document = this;
+    m_tocState.description = &m_description;
+    setHtml(m_description.html);
+}
+
+QSize FbDocument::imageSize(const QString &name)
+{
+    return m_description.images.value(name).size();
+}
+
+QVariant FbDocument::loadResource(int type, const QUrl &name)
+{
+    if (type != QTextDocument::ImageResource)
+        return QVariant();
+    const QString key = name.path(QUrl::FullyDecoded);
+    const auto it = m_description.images.constFind(key);
+    if (it == m_description.images.constEnd())
+        return QVariant();
+    QImage image = it.value();
+    if (image.width() > layoutImageSide || image.height() > layoutImageSide)
+        image = image.scaled(layoutImageSide, layoutImageSide, Qt::KeepAspectRatio,
+                             Qt::FastTransformation);
+    addResource(type, name, image);
+    return image;
+}
+
+QList<TocItem> FbDocument::tableOfContents()
+{
+    m_tocState.entries = positioned(m_description.tocItems(), this);
+    return m_tocState.entries;
+}
+
+QString FbDocument::titleByPosition(int position)
+{
+    const QList<TocItem> entries = tableOfContents();
+    if (entries.isEmpty())
+        return QString();
+    if (entries.size() == 1 || position < entries.first().position)
+        return entries.first().title;
+    for (int i = 1; i < entries.size(); ++i) {
+        if (entries.at(i - 1).position <= position && position < entries.at(i).position)
+            return entries.at(i - 1).title;
+    }
+    return entries.last().title;
+}
+
+} // namespace fb2
