@@ -170,7 +170,10 @@ int EpubParser::openMetadataOnly(const QString &filePath)
 
 QString EpubParser::entryName(const QString &opfDir, const QString &href) const
 {
-    if (href.isEmpty())
+    // An absolute href ("/x", "C:x") never names a file of the book.
+    const QString slashed = QString(href).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (href.isEmpty() || slashed.startsWith(QLatin1Char('/'))
+        || (slashed.size() > 1 && slashed.at(1) == QLatin1Char(':')))
         return QString();
     const QString joined
             = QDir::cleanPath(opfDir.isEmpty() ? href : opfDir + QLatin1Char('/') + href);

@@ -51,7 +51,7 @@ QList<Entry> Epub::entries() const
     QList<Entry> list;
     list.append({ QStringLiteral("mimetype"), "application/epub+zip", true, 0 });
     list.append({ QStringLiteral("META-INF/container.xml"),
-                  QStringLiteral("<?xml version=\"1.0\"?>\n<container version=\"1.0\" "
+                  !container.isEmpty() ? container : QStringLiteral("<?xml version=\"1.0\"?>\n<container version=\"1.0\" "
                                  "xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\">"
                                  "<rootfiles><rootfile full-path=\"%1\" "
                                  "media-type=\"application/oebps-package+xml\"/></rootfiles>"

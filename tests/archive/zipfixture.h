@@ -31,6 +31,8 @@ struct Epub
     QStringList chapters = { QStringLiteral("<p>One</p>"), QStringLiteral("<p>Two</p>") };
     QString ncx = QStringLiteral("<navPoint id=\"a\"><navLabel><text>One</text></navLabel>"
                                  "<content src=\"ch1.xhtml\"/></navPoint>");
+    // Replaces the generated container file when set.
+    QByteArray container;
     // Extra lines of metadata, manifest and spine.
     QString metadata;
     QString manifest;
