@@ -1,0 +1,32 @@
+#include "stylesheet.h"
+
+#include "logger.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFont>
+#include <QTextStream>
+
+void reloadStyleSheet()
+{
+    auto *application = qobject_cast<QApplication *>(QCoreApplication::instance());
+    if (!application)
+        return;
+
+    QFile file(QStringLiteral(":/style/style.css"));
+    if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        QTextStream stream(&file);
+        stream.setCodec("UTF-8");
+        const QString sheet = stream.readAll();
+        file.close();
+        application->setStyleSheet(sheet);
+    } else {
+        Logger::instance()->write(
+                QStringLiteral("reloadStyleSheet: can not open %1 [FAILED]").arg(file.fileName()),
+                Logger::Error);
+    }
+
+    QFont font = QApplication::font();
+    font.setStyleStrategy(QFont::PreferAntialias);
+    QApplication::setFont(font);
+}
