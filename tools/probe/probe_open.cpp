@@ -5,6 +5,11 @@
 
 #include "documentfactory.h"
 #include "epubdocument.h"
+#include "fbdocument.h"
+#include "mobidocument.h"
+#include "mobifile.h"
+#include "mobimarkup.h"
+#include "paths.h"
 #include "textdocument.h"
 #include "tocfile.h"
 
@@ -47,7 +52,27 @@ int openBook(const QStringList &arguments)
         result.insert(QStringLiteral("files"), QJsonArray::fromStringList(book->spineFiles()));
         tocPath = TocFile::path(path);
     }
-    // Other formats add their fields here as their readers land.
+    if (const auto *book = qobject_cast<fb2::FbDocument *>(document.get())) {
+        status = book->status();
+        result.insert(QStringLiteral("title"), book->bookTitle());
+        result.insert(QStringLiteral("author"), book->authorName());
+        const QString coverHref = book->description().titleInfo().coverHref;
+        const QString cover = Paths::bookPath(path) + QLatin1Char('/') + fb2::imageFileName(coverHref);
+        if (!coverHref.isEmpty() && QFileInfo(cover).isFile())
+            result.insert(QStringLiteral("cover"), cover);
+        result.insert(QStringLiteral("files"), QJsonArray::fromStringList(book->pages()));
+        tocPath = TocFile::path(path);
+    }
+    if (const auto *book = qobject_cast<mobi::MobiDocument *>(document.get())) {
+        status = book->status();
+        result.insert(QStringLiteral("title"), book->reader().title());
+        result.insert(QStringLiteral("author"), book->reader().author());
+        const QString cover = Paths::bookPath(path) + QLatin1Char('/') + mobi::pictureFileName(0);
+        if (loaded && QFileInfo(cover).isFile())
+            result.insert(QStringLiteral("cover"), cover);
+        result.insert(QStringLiteral("files"), QJsonArray::fromStringList(book->files()));
+        tocPath = TocFile::path(path);
+    }
 
     if (!tocPath.isEmpty() && QFileInfo(tocPath).isFile()) {
         result.insert(QStringLiteral("toc"), tocPath);
