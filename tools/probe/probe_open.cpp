@@ -57,7 +57,8 @@ int openBook(const QStringList &arguments)
         result.insert(QStringLiteral("title"), book->bookTitle());
         result.insert(QStringLiteral("author"), book->authorName());
         const QString coverHref = book->description().titleInfo().coverHref;
-        const QString cover = Paths::bookPath(path) + QLatin1Char('/') + fb2::imageFileName(coverHref);
+        const QString folder = Paths::bookPath(path);
+        const QString cover = folder + QLatin1Char('/') + fb2::imageFileName(coverHref);
         if (!coverHref.isEmpty() && QFileInfo(cover).isFile())
             result.insert(QStringLiteral("cover"), cover);
         result.insert(QStringLiteral("files"), QJsonArray::fromStringList(book->pages()));
