@@ -16,18 +16,27 @@ namespace {
     // The deepest folder of path that exists, resolved through links, must stay
     // under root: an archive that once placed a link (a RAR or 7z entry can be
     // one) must not lead a later entry out of the folder.
-    bool staysInside(const QString &root, const QString &path)
+    bool staysInside(const QString &root, const QString &path, QSet<QString> *checkedFolders)
     {
+        const QString parent = QFileInfo(path).absolutePath();
+        if (checkedFolders && checkedFolders->contains(parent))
+            return true;
         const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
         if (canonicalRoot.isEmpty())
             return true; // nothing exists yet, so nothing on the way can be a link
-        QString probe = QFileInfo(path).absolutePath();
+        QString probe = parent;
         while (probe.size() > root.size() && !QFileInfo::exists(probe))
             probe = QFileInfo(probe).absolutePath();
         const QString canonical = QFileInfo(probe).canonicalFilePath();
         if (canonical.isEmpty())
             return false;
-        return canonical == canonicalRoot || canonical.startsWith(canonicalRoot + QLatin1Char('/'));
+        const bool inside = canonical == canonicalRoot
+                || canonical.startsWith(canonicalRoot + QLatin1Char('/'));
+        // Only a folder that exists can be remembered: one made later could
+        // be anything.
+        if (inside && checkedFolders && probe == parent)
+            checkedFolders->insert(parent);
+        return inside;
     }
 
 } // namespace
@@ -60,7 +69,7 @@ QString clean(const QString &entryName)
     return result;
 }
 
-QString join(const QString &folder, const QString &entryName)
+QString join(const QString &folder, const QString &entryName, QSet<QString> *checkedFolders)
 {
     const QString name = clean(entryName);
     if (name.isNull() || folder.isEmpty())
@@ -72,7 +81,7 @@ QString join(const QString &folder, const QString &entryName)
     const QString cleaned = QDir::cleanPath(joined);
     if (!cleaned.startsWith(root + QLatin1Char('/')) && cleaned != root)
         return QString();
-    if (!staysInside(root, joined))
+    if (!staysInside(root, joined, checkedFolders))
         return QString();
     return joined;
 }

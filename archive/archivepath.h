@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 
 // The one place where a name stored in an archive (ZIP, RAR, 7z, library
@@ -18,6 +19,11 @@ QString clean(const QString &entryName);
 // on the way is a link that points elsewhere. A folder entry ("images/")
 // gives a path ending in "/". The folder itself must not be a hostile
 // link; it is the caller's own storage folder.
-QString join(const QString &folder, const QString &entryName);
+//
+// checkedFolders, when given, remembers the folders already found safe, so
+// that unpacking many entries into the same folders looks at each folder
+// once. Only pass it while nothing but the caller changes the folder.
+QString join(const QString &folder, const QString &entryName,
+             QSet<QString> *checkedFolders = nullptr);
 
 } // namespace ArchivePath

@@ -7,13 +7,14 @@
 #include <quazip/quazipfile.h>
 #include <quazip/quazipfileinfo.h>
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 
-#include <vector>
+#include <cstdio>
 
 namespace {
 
@@ -30,33 +31,49 @@ void logError(const QString &text)
     Logger::instance()->write(text, Logger::Error);
 }
 
-// Copies the open entry into target; the target appears only when the whole
-// entry was read and its checksum matched.
-CopyResult copyEntry(QuaZipFile &entry, const QString &target, qint64 *budget)
+// Copies the open entry into target. The data goes to a temporary file
+// beside it, renamed into place only once the whole entry was read and its
+// checksum matched: an interrupted copy leaves no file under the target's
+// name. No sync to disk per file, which would make a book of many small
+// chapters unpack many times slower.
+CopyResult copyEntry(QuaZipFile &entry, const QString &target, QByteArray &buffer, qint64 *budget)
 {
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
+    // A random part keeps two threads unpacking the same book apart.
+    QFile out(target + QLatin1Char('.')
+              + QString::number(QRandomGenerator::global()->generate(), 36)
+              + QStringLiteral(".part"));
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return CopyResult::WriteError;
-    std::vector<char> buffer(copyBlockSize);
+    const auto discard = [&out](CopyResult result) {
+        out.close();
+        out.remove();
+        return result;
+    };
     while (true) {
-        const qint64 read = entry.read(buffer.data(), copyBlockSize);
+        const qint64 read = entry.read(buffer.data(), buffer.size());
         if (read <= 0)
             break;
         *budget -= read;
         if (*budget < 0)
-            return CopyResult::TooLarge;
-        if (out.write(buffer.data(), read) != read)
-            return CopyResult::WriteError;
+            return discard(CopyResult::TooLarge);
+        if (out.write(buffer.constData(), read) != read)
+            return discard(CopyResult::WriteError);
     }
     if (entry.getZipError() != UNZ_OK)
-        return CopyResult::EntryError;
+        return discard(CopyResult::EntryError);
     if (!entry.atEnd())
-        return CopyResult::NotAtEnd;
+        return discard(CopyResult::NotAtEnd);
     entry.close();
     if (entry.getZipError() != UNZ_OK)
-        return CopyResult::CloseError;
-    if (!out.commit())
-        return CopyResult::WriteError;
+        return discard(CopyResult::CloseError);
+    if (!out.flush())
+        return discard(CopyResult::WriteError);
+    out.close();
+    // rename() replaces an existing target in one step.
+    if (std::rename(QFile::encodeName(out.fileName()).constData(),
+                    QFile::encodeName(target).constData())
+        != 0)
+        return discard(CopyResult::WriteError);
     return CopyResult::Ok;
 }
 
@@ -98,7 +115,18 @@ bool ZipReader::unpack(Operation operation, const QString &archivePath, const QS
     const bool isExtract = operation == Operation::Extract;
     const bool isTestRead = operation == Operation::TestRead;
 
+    // A book of many small chapters costs a few seeks and reads per entry;
+    // a small archive is read once into memory instead.
+    QBuffer memory;
+    QFile source(archivePath);
+    constexpr qint64 inMemoryLimit = 64 * 1024 * 1024;
+    if (source.size() <= inMemoryLimit && source.open(QIODevice::ReadOnly)) {
+        memory.setData(source.readAll());
+        source.close();
+    }
     QuaZip zip(archivePath);
+    if (!memory.data().isEmpty())
+        zip.setIoDevice(&memory);
     // The failure lines name the archive's current error code, as the
     // failing step leaves it.
     const auto zipCode = [&zip]() { return QString::number(zip.getZipError()); };
@@ -158,6 +186,16 @@ bool ZipReader::unpack(Operation operation, const QString &archivePath, const QS
             && declared / qMax<qint64>(archiveSize, 1) > m_limits.maxRatio))
         return refuse(QStringLiteral("unpacks to %1 bytes").arg(declared));
     qint64 budget = m_limits.maxTotalBytes;
+    QByteArray buffer(copyBlockSize, Qt::Uninitialized);
+    // Entries share folders; each is checked and made once per call.
+    QSet<QString> checkedFolders;
+    QSet<QString> madeFolders;
+    const auto makeFolder = [&madeFolders](const QString &path) {
+        if (madeFolders.contains(path))
+            return;
+        QDir().mkpath(path);
+        madeFolders.insert(path);
+    };
 
     for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
         if (isExtract)
@@ -174,7 +212,7 @@ bool ZipReader::unpack(Operation operation, const QString &archivePath, const QS
         if (!wanted(name))
             continue;
 
-        const QString target = ArchivePath::join(folder, name);
+        const QString target = ArchivePath::join(folder, name, &checkedFolders);
         if (target.isNull()) {
             logError(QStringLiteral("Unzip file. Unsafe entry name skipped:%1 in %2")
                              .arg(name, archivePath));
@@ -194,15 +232,15 @@ bool ZipReader::unpack(Operation operation, const QString &archivePath, const QS
 
         if (target.endsWith(QLatin1Char('/'))) {
             // A folder entry: nothing to copy, but it counts as extracted.
-            QDir().mkpath(target);
+            makeFolder(target);
         } else {
-            QDir().mkpath(QFileInfo(target).absolutePath());
+            makeFolder(QFileInfo(target).absolutePath());
             if (entry.getZipError() != UNZ_OK) {
                 return fail(QStringLiteral("Unzip file. Error:%1"),
                             "testRead(): file.getFileName(): %d",
                             QStringLiteral("Read zip failed. Error code:"), entry.getZipError());
             }
-            switch (copyEntry(entry, target, &budget)) {
+            switch (copyEntry(entry, target, buffer, &budget)) {
             case CopyResult::Ok:
                 break;
             case CopyResult::EntryError:

@@ -17,9 +17,10 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <QTextStream>
 #include <QUrl>
+
+#include <cstdio>
 
 namespace epub {
 
@@ -52,6 +53,26 @@ namespace {
             return false;
         *content = file.readAll();
         return true;
+    }
+
+    // Puts content in place of the file at path in one step (a temporary file
+    // renamed over it), so a reader never finds it half written. No sync to
+    // disk: the file is a copy of what the book holds, and a book with scripts
+    // in every chapter would open many times slower.
+    bool replaceFile(const QString &path, const QByteArray &content)
+    {
+        QFile out(path + QStringLiteral(".strip.part"));
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return false;
+        const bool written = out.write(content) == content.size() && out.flush();
+        out.close();
+        if (written
+            && std::rename(QFile::encodeName(out.fileName()).constData(),
+                           QFile::encodeName(path).constData())
+                    == 0)
+            return true;
+        out.remove();
+        return false;
     }
 
 } // namespace
@@ -463,9 +484,7 @@ void EpubParser::loadSpine()
         const QByteArray stripped = ScriptStripper::strip(content, &changed);
         if (!changed)
             continue;
-        QSaveFile out(path);
-        if (!out.open(QIODevice::WriteOnly) || out.write(stripped) != stripped.size()
-            || !out.commit()) {
+        if (!replaceFile(path, stripped)) {
             // The viewer must not get the scripts back: better no document.
             log(QStringLiteral("Can not remove scripts from:%1").arg(path), Logger::Error);
             QFile::remove(path);
