@@ -149,6 +149,8 @@ QByteArray huffRecord(const QVector<quint32> &table1, const QVector<quint32> &mi
         record.append(be32(i < table1.size() ? table1.at(i) : 0));
     for (int i = 0; i < 64; ++i)
         record.append(be32(i < minMax.size() ? minMax.at(i) : 0));
+    // Some readers want a HUFF record at least as large as real ones are.
+    record.append(QByteArray(4096 - record.size(), '\0'));
     return record;
 }
 
