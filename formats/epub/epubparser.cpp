@@ -112,11 +112,7 @@ int EpubParser::open(const QString &filePath, bool metadataOnly)
     if (opfPath.isEmpty())
         log(QStringLiteral("Invalid epub:%1").arg(filePath), Logger::Error);
 
-    const QString opfRelative = QDir::fromNativeSeparators(opfPath);
-    const int slash = opfRelative.lastIndexOf(QLatin1Char('/'));
-    m_opfDir = slash < 0 ? QString() : ArchivePath::clean(opfRelative.left(slash));
-    m_info.opfFolder = QDir::toNativeSeparators(
-            m_opfDir.isEmpty() ? m_bookFolder : m_bookFolder + QLatin1Char('/') + m_opfDir);
+    setOpfFolder(opfPath);
 
     if (!opfPath.isEmpty())
         loadMetaData(Paths::findFile(m_bookFolder, opfPath));
@@ -154,11 +150,7 @@ int EpubParser::openMetadataOnly(const QString &filePath)
     }
     loadMetaData(opfFile);
 
-    const QString opfRelative = QDir::fromNativeSeparators(opfPath);
-    const int slash = opfRelative.lastIndexOf(QLatin1Char('/'));
-    m_opfDir = slash < 0 ? QString() : ArchivePath::clean(opfRelative.left(slash));
-    m_info.opfFolder = QDir::toNativeSeparators(
-            m_opfDir.isEmpty() ? m_bookFolder : m_bookFolder + QLatin1Char('/') + m_opfDir);
+    setOpfFolder(opfPath);
 
     QString encryptionFile;
     if (!reader.extractFile(filePath, QStringLiteral("META-INF/encryption.xml"), m_bookFolder,
@@ -187,6 +179,17 @@ int EpubParser::openMetadataOnly(const QString &filePath)
 
     findCover(reader, filePath, m_bookFolder);
     return Parsed;
+}
+
+void EpubParser::setOpfFolder(const QString &opfPath)
+{
+    // The package's folder, joined with "/" to the storage folder on this
+    // system (a backslash is a file name character here).
+    const QString opfRelative = QDir::fromNativeSeparators(opfPath);
+    const int slash = opfRelative.lastIndexOf(QLatin1Char('/'));
+    m_opfDir = slash < 0 ? QString() : ArchivePath::clean(opfRelative.left(slash));
+    m_info.opfFolder = QDir::toNativeSeparators(
+            m_opfDir.isEmpty() ? m_bookFolder : m_bookFolder + QLatin1Char('/') + m_opfDir);
 }
 
 QString EpubParser::entryName(const QString &opfDir, const QString &href) const

@@ -59,6 +59,8 @@ private:
     Q_DISABLE_COPY_MOVE(EpubParser)
 
     int openMetadataOnly(const QString &filePath);
+    // Sets the package folder (info().opfFolder) from the package path.
+    void setOpfFolder(const QString &opfPath);
     // The file of an href relative to the package folder, or a null string
     // when the href is empty or leads outside the storage folder.
     QString spineFilePath(const QString &href) const;
