@@ -16,6 +16,7 @@ packages=(
     libquazip1-qt5-dev libpoppler-qt5-dev libqpdf-dev libarchive-dev p7zip-full
     qtmultimedia5-dev xvfb xauth
     fonts-dejavu-core fonts-liberation fonts-wqy-microhei poppler-utils qpdf
+    unzip sqlite3
 )
 
 missing=()
