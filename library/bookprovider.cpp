@@ -203,6 +203,16 @@ void BookProvider::setLastError(const QString &text)
     threadConnection().lastError = text;
 }
 
+void BookProvider::reportError(const QString &error, const char *function,
+                               const QString &logMessage)
+{
+    setLastError(error);
+    if (function)
+        qDebug() << function << "error:" << error;
+    if (!logMessage.isEmpty())
+        logError(logMessage.arg(error));
+}
+
 bool BookProvider::openConnection(ThreadConnection &connection, const QString &path)
 {
     connection.close();
@@ -438,8 +448,7 @@ int BookProvider::addBook(const BookDto &book)
 {
     QSqlDatabase db = database();
     const auto fail = [this](const QString &error) {
-        setLastError(error);
-        logError(QStringLiteral("Add book. Error db:%1").arg(error));
+        reportError(error, nullptr, QStringLiteral("Add book. Error db:%1"));
         return -1;
     };
 
@@ -510,7 +519,7 @@ bool BookProvider::updateBook(const BookDto &book)
     update.bind(QStringLiteral(":book_hash"), book.bookHash);
     update.bind(QStringLiteral(":id"), book.id);
     if (!update.exec()) {
-        setLastError(update.error());
+        reportError(update.error());
         return false;
     }
     return true;
@@ -532,10 +541,8 @@ bool BookProvider::setFavorite(int id, int favorite)
     update.bind(QStringLiteral(":is_favorite"), favorite);
     update.bind(QStringLiteral(":id"), id);
     if (!update.exec()) {
-        setLastError(update.error());
-        qCritical() << "BookProvider::setFavorite"
-                    << "error:" << update.error();
-        logError(QStringLiteral("Set favorite error db:%1").arg(update.error()));
+        reportError(update.error(), "BookProvider::setFavorite",
+                    QStringLiteral("Set favorite error db:%1"));
         return false;
     }
     return true;
@@ -579,8 +586,7 @@ bool BookProvider::setReadingPosition(int id, int position, int maxPosition)
     update.bind(QStringLiteral(":max_position"), maxPosition);
     update.bind(QStringLiteral(":id"), id);
     if (!update.exec()) {
-        setLastError(update.error());
-        logError(QStringLiteral("Save reading position. Error db:%1").arg(update.error()));
+        reportError(update.error(), nullptr, QStringLiteral("Save reading position. Error db:%1"));
         return false;
     }
     return true;
@@ -595,8 +601,7 @@ bool BookProvider::setTitleAndAuthor(int id, const QString &title, const QString
     update.bind(QStringLiteral(":author"), author);
     update.bind(QStringLiteral(":id"), id);
     if (!update.exec()) {
-        setLastError(update.error());
-        logError(QStringLiteral("Save title and author. Error db:%1").arg(update.error()));
+        reportError(update.error(), nullptr, QStringLiteral("Save title and author. Error db:%1"));
         return false;
     }
     return true;
@@ -721,8 +726,7 @@ QList<BookDto> BookProvider::recentlyReadBooks()
     select.bind(QStringLiteral(":time_last_view"), recentlyReadThreshold());
     select.bind(QStringLiteral(":max_book_count"), RecentlyReadLimit);
     if (!select.exec()) {
-        setLastError(select.error());
-        logError(QStringLiteral("Select recently read error:%1").arg(select.error()));
+        reportError(select.error(), nullptr, QStringLiteral("Select recently read error:%1"));
         return {};
     }
     return listBooks(select.query());
@@ -767,10 +771,8 @@ int BookProvider::bookCountByFormat(int format)
             QStringLiteral("select COUNT(*) from books where is_deleted = 0 and format=:format"));
     select.bind(QStringLiteral(":format"), format);
     if (!select.exec()) {
-        setLastError(select.error());
-        qCritical() << "BookProvider::bookCountByFormat"
-                    << "error:" << select.error();
-        logError(QStringLiteral("Select book count by format. Error db:%1").arg(select.error()));
+        reportError(select.error(), "BookProvider::bookCountByFormat",
+                    QStringLiteral("Select book count by format. Error db:%1"));
         return 0;
     }
     return countOf(select.query());
@@ -797,8 +799,7 @@ LibraryStatistics BookProvider::libraryStatistics()
     select.bind(QStringLiteral(":recently_read_max_book_count"), RecentlyReadLimit);
     LibraryStatistics statistics;
     if (!select.exec()) {
-        setLastError(select.error());
-        logError(QStringLiteral("Select category counts error:%1").arg(select.error()));
+        reportError(select.error(), nullptr, QStringLiteral("Select category counts error:%1"));
         return statistics;
     }
     QSqlQuery &query = select.query();
@@ -817,8 +818,7 @@ bool BookProvider::clearLibrary()
     Statement update(database(),
                      QStringLiteral("UPDATE books SET is_deleted=1 WHERE is_deleted=0"));
     if (!update.exec()) {
-        setLastError(update.error());
-        logError(QStringLiteral("Clear library error:%1").arg(update.error()));
+        reportError(update.error(), nullptr, QStringLiteral("Clear library error:%1"));
         return false;
     }
     return true;
@@ -832,8 +832,7 @@ bool BookProvider::restoreAllFromTrash()
     update.bind(QStringLiteral(":is_delete"), 1);
     update.bind(QStringLiteral(":is_restore"), 0);
     if (!update.exec()) {
-        setLastError(update.error());
-        logError(QStringLiteral("Restore all from trash error:%1").arg(update.error()));
+        reportError(update.error(), nullptr, QStringLiteral("Restore all from trash error:%1"));
         return false;
     }
     return true;
@@ -857,8 +856,7 @@ bool BookProvider::clearTrash()
 {
     QSqlDatabase db = database();
     const auto fail = [this](const QString &error) {
-        setLastError(error);
-        logError(QStringLiteral("Remove from trash error:%1").arg(error));
+        reportError(error, nullptr, QStringLiteral("Remove from trash error:%1"));
         return false;
     };
 
@@ -908,9 +906,7 @@ bool BookProvider::deleteFromLibrary(int id)
 {
     QSqlDatabase db = database();
     const auto fail = [this](const QString &error) {
-        setLastError(error);
-        qDebug() << "BookProvider::deleteFromLibrary"
-                 << "error:" << error;
+        reportError(error, "BookProvider::deleteFromLibrary");
         return false;
     };
 
@@ -971,10 +967,8 @@ int BookProvider::addCategory(const QString &title, int parentId)
     insert.bind(QStringLiteral(":parent_id"), parentId);
     insert.bind(QStringLiteral(":title"), title);
     if (!insert.exec()) {
-        setLastError(insert.error());
-        qDebug() << "BookProvider::addCategory"
-                 << "error:" << insert.error();
-        logError(QStringLiteral("Add folder. Error db:%1").arg(insert.error()));
+        reportError(insert.error(), "BookProvider::addCategory",
+                    QStringLiteral("Add folder. Error db:%1"));
         return -1;
     }
     bool ok = false;
@@ -990,10 +984,8 @@ bool BookProvider::renameCategory(int id, const QString &title)
     update.bind(QStringLiteral(":title"), title);
     update.bind(QStringLiteral(":id"), id);
     if (!update.exec()) {
-        setLastError(update.error());
-        qCritical() << "BookProvider::renameCategory"
-                    << "error:" << update.error();
-        logError(QStringLiteral("Rename folder. Error db:%1").arg(update.error()));
+        reportError(update.error(), "BookProvider::renameCategory",
+                    QStringLiteral("Rename folder. Error db:%1"));
         return false;
     }
     return true;
@@ -1004,10 +996,8 @@ bool BookProvider::removeCategory(int folderId)
     Statement remove(database(), QStringLiteral("delete from folders where id=:folder_id"));
     remove.bind(QStringLiteral(":folder_id"), folderId);
     if (!remove.exec()) {
-        setLastError(remove.error());
-        qDebug() << "BookProvider::removeCategory"
-                 << "error:" << remove.error();
-        logError(QStringLiteral("Remove folder. Error db:%1").arg(remove.error()));
+        reportError(remove.error(), "BookProvider::removeCategory",
+                    QStringLiteral("Remove folder. Error db:%1"));
         return false;
     }
     return true;
@@ -1022,10 +1012,8 @@ QList<CategoryDto> BookProvider::allCategories()
                                     "book_count from folders as f order by f.title"));
     QList<CategoryDto> categories;
     if (!select.exec()) {
-        setLastError(select.error());
-        qCritical() << "BookProvider::allCategories"
-                    << "error:" << select.error();
-        logError(QStringLiteral("Select all folder. Error db:%1").arg(select.error()));
+        reportError(select.error(), "BookProvider::allCategories",
+                    QStringLiteral("Select all folder. Error db:%1"));
         return categories;
     }
     while (select.query().next()) {
@@ -1045,10 +1033,8 @@ CategoryDto BookProvider::findCategory(int folderId)
     select.bind(QStringLiteral(":folder_id"), folderId);
     CategoryDto category;
     if (!select.exec()) {
-        setLastError(select.error());
-        qCritical() << "BookProvider::findCategory"
-                    << "error:" << select.error();
-        logError(QStringLiteral("Select folder by id. Error db:%1").arg(select.error()));
+        reportError(select.error(), "BookProvider::findCategory",
+                    QStringLiteral("Select folder by id. Error db:%1"));
         return category;
     }
     while (select.query().next())
@@ -1064,10 +1050,8 @@ bool BookProvider::addBookToCategory(int bookId, int folderId)
     insert.bind(QStringLiteral(":book_id"), bookId);
     insert.bind(QStringLiteral(":folder_id"), folderId);
     if (!insert.exec()) {
-        setLastError(insert.error());
-        qDebug() << "BookProvider::addBookToCategory"
-                 << "error:" << insert.error();
-        logError(QStringLiteral("Add book to folder. Error db:%1").arg(insert.error()));
+        reportError(insert.error(), "BookProvider::addBookToCategory",
+                    QStringLiteral("Add book to folder. Error db:%1"));
         return false;
     }
     return true;
@@ -1081,8 +1065,8 @@ bool BookProvider::removeBookFromCategory(int bookId, int folderId)
     remove.bind(QStringLiteral(":book_id"), bookId);
     remove.bind(QStringLiteral(":folder_id"), folderId);
     if (!remove.exec()) {
-        setLastError(remove.error());
-        logError(QStringLiteral("Remove book from category. Error db:%1").arg(remove.error()));
+        reportError(remove.error(), nullptr,
+                    QStringLiteral("Remove book from category. Error db:%1"));
         return false;
     }
     return true;
@@ -1095,8 +1079,8 @@ int BookProvider::categoryOfBook(int bookId)
             QStringLiteral("select folder_id from book_folder_binder where book_id=:book_id"));
     select.bind(QStringLiteral(":book_id"), bookId);
     if (!select.exec()) {
-        setLastError(select.error());
-        logError(QStringLiteral("Select category by folder id. Error db:%1").arg(select.error()));
+        reportError(select.error(), nullptr,
+                    QStringLiteral("Select category by folder id. Error db:%1"));
         return 0;
     }
     int folderId = 0;
@@ -1122,7 +1106,7 @@ bool BookProvider::addBookmark(const BookmarkDto &bookmark)
     const bool ok = insert.exec();
     qDebug() << "Set bookmark result:" << ok;
     if (!ok)
-        setLastError(insert.error());
+        reportError(insert.error());
     return ok;
 }
 
@@ -1158,8 +1142,7 @@ bool BookProvider::removeBookmark(int bookmarkId)
     Statement remove(database(), QStringLiteral("delete from bookmarks where id=:bookmark_id"));
     remove.bind(QStringLiteral(":bookmark_id"), bookmarkId);
     if (!remove.exec()) {
-        setLastError(remove.error());
-        logError(QStringLiteral("Remove bookmark error:%1").arg(remove.error()));
+        reportError(remove.error(), nullptr, QStringLiteral("Remove bookmark error:%1"));
         return false;
     }
     return true;
@@ -1170,9 +1153,7 @@ bool BookProvider::removeBookmarks(int bookId)
     Statement remove(database(), QStringLiteral("delete from bookmarks where book_id=:id;"));
     remove.bind(QStringLiteral(":id"), bookId);
     if (!remove.exec()) {
-        setLastError(remove.error());
-        qDebug() << "BookProvider::removeBookmarks"
-                 << "error:" << remove.error();
+        reportError(remove.error(), "BookProvider::removeBookmarks");
         return false;
     }
     return true;
@@ -1191,10 +1172,8 @@ bool BookProvider::setMetaData(int bookId, int metaType, const QString &value)
     insert.bind(QStringLiteral(":meta_type"), metaType);
     insert.bind(QStringLiteral(":meta_value"), value);
     if (!insert.exec()) {
-        setLastError(insert.error());
-        qDebug() << "BookProvider::setMetaData"
-                 << "error:" << insert.error();
-        logError(QStringLiteral("Add metadata. Error db:%1").arg(insert.error()));
+        reportError(insert.error(), "BookProvider::setMetaData",
+                    QStringLiteral("Add metadata. Error db:%1"));
         return false;
     }
     return true;
@@ -1208,11 +1187,8 @@ QString BookProvider::getMetaData(int bookId, int metaType)
     select.bind(QStringLiteral(":book_id"), bookId);
     select.bind(QStringLiteral(":meta_type"), metaType);
     if (!select.exec()) {
-        setLastError(select.error());
-        qCritical() << "BookProvider::getMetaData"
-                    << "error:" << select.error();
-        logError(QStringLiteral("Select meta_value by book id and meta type. Error db:%1")
-                         .arg(select.error()));
+        reportError(select.error(), "BookProvider::getMetaData",
+                    QStringLiteral("Select meta_value by book id and meta type. Error db:%1"));
         return QString();
     }
     QString value;

@@ -189,6 +189,11 @@ private:
     QSqlDatabase database();
     ThreadConnection &threadConnection() const;
     void setLastError(const QString &text);
+    // A failed statement: sets the calling thread's last error and, when
+    // given, writes "<function> error: <text>" to the debug output and
+    // logMessage (with the text for "%1") to the log.
+    void reportError(const QString &error, const char *function = nullptr,
+                     const QString &logMessage = QString());
     bool openConnection(ThreadConnection &connection, const QString &path);
     bool createSchema(QSqlDatabase &db);
 
