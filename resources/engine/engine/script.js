@@ -158,7 +158,7 @@ function init(uid) {
     // Wrap once: a second call on the same page must not nest the wrappers.
     if (!vorEndMarker()) {
         body.innerHTML = "<div id='content'><div id='inner'>" + body.innerHTML
-                + "<div id='custom_epub'>&nbsp;</div></div></div>";
+                + "<div id='custom_epub'>&#160;</div></div></div>";
     }
 
     var breaks = body.getElementsByTagName("br");
