@@ -116,7 +116,7 @@ bool FbDescription::loadFile(const QString &path, int reserved, const QString &e
     Q_UNUSED(reserved)
     *this = FbDescription();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    if (!file.open(QIODevice::ReadOnly)) {
         m_lastError = file.errorString();
         return false;
     }
@@ -124,19 +124,29 @@ bool FbDescription::loadFile(const QString &path, int reserved, const QString &e
         m_lastError = QStringLiteral("File too large");
         return false;
     }
-    const QByteArray firstLine = file.readLine(4096);
+    return loadData(file.readAll(), QFileInfo(path).fileName(), encoding);
+}
+
+bool FbDescription::loadData(const QByteArray &bytes, const QString &fileName,
+                             const QString &encoding)
+{
+    *this = FbDescription();
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly | QIODevice::Text);
+    const QByteArray firstLine = buffer.readLine(4096);
     const QString declared = detectEncoding(QString::fromUtf8(firstLine));
-    file.seek(0);
-    QTextStream stream(&file);
+    buffer.seek(0);
+    QTextStream stream(&buffer);
     if (QTextCodec *codec = QTextCodec::codecForName(declared.toLatin1()))
         stream.setCodec(codec);
 
     QString text;
-    if (QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0) {
+    if (QFileInfo(fileName).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0) {
         QTextCodec *codec = QTextCodec::codecForName(encoding.isEmpty() ? QByteArray("utf-8")
                                                                         : encoding.toLatin1());
         stream.setCodec(codec ? codec : QTextCodec::codecForName("utf-8"));
-        const QString title = QFileInfo(path).fileName().section(QLatin1Char('.'), 0, 0);
+        const QString title = fileName.section(QLatin1Char('.'), 0, 0);
         text = QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>"
                               "<FictionBook xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\" "
                               "xmlns:l=\"http://www.w3.org/1999/xlink\">"
@@ -152,7 +162,6 @@ bool FbDescription::loadFile(const QString &path, int reserved, const QString &e
     } else {
         text = stream.readAll();
     }
-    file.close();
 
     if (!nestingWithinLimit(text, &m_lastError))
         return false;

@@ -66,6 +66,9 @@ public:
     // not used. encoding names the codec of a plain text file ("" for
     // UTF-8); a FictionBook names its own in its XML declaration.
     bool loadFile(const QString &path, int reserved, const QString &encoding);
+    // The same for the bytes of a file; fileName (without folder) tells a
+    // plain text file by its suffix and gives its title.
+    bool loadData(const QByteArray &bytes, const QString &fileName, const QString &encoding);
     // Fills the record from a parsed document; false when the root element
     // is not FictionBook. With descriptionOnly the bodies are not read.
     bool parse(const QDomDocument &document, bool descriptionOnly);

@@ -246,7 +246,9 @@ QByteArray MobiFile::rawText() const
                                        int(qMin<quint32>(m_huffRecordCount, INT_MAX))));
 
     QByteArray text;
-    text.reserve(int(qMin<quint32>(m_textLength, 64 * 1024 * 1024)));
+    // The declared length is only a hint; a damaged header must not make
+    // the reader reserve far more than the file could hold.
+    text.reserve(int(qMin<qint64>(qMin<qint64>(m_textLength, 8 * m_size), 64 * 1024 * 1024)));
     for (int i = 1; i < last; ++i) {
         const QByteArray stored = stripTrailingEntries(record(i), m_extraDataFlags);
         QByteArray decoded;

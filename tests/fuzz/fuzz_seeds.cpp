@@ -1,0 +1,87 @@
+// Writes seed inputs for the fuzz targets into FOLDER/<target>/.
+
+#include "mobiwriter.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+void save(const QString &folder, const QString &name, const QByteArray &bytes)
+{
+    QDir().mkpath(folder);
+    QFile file(QDir(folder).filePath(name));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+QByteArray lengthPrefixed(const QByteArray &part)
+{
+    return mobitest::be16(quint16(part.size())) + part;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    if (app.arguments().size() != 2)
+        return 2;
+    const QDir root(app.arguments().at(1));
+    const QByteArray text = "<html><body><a filepos=0000000100>link</a><h1>One</h1>"
+                            "<p>Some text, caf\xC3\xA9.</p><img recindex=\"00001\">"
+                            "<mbp:pagebreak/><h2 class=\"x\">Two</h2><p>More text here.</p>"
+                            "</body></html>";
+
+    mobitest::FixedHuffCode code(10, 8);
+    for (int c = 1; c < 256; ++c)
+        code.addLiteral(QByteArray(1, char(c)));
+    const int word = code.addLiteral("text");
+    code.addNested({ word, word });
+
+    mobitest::MobiSpec palm;
+    palm.text = text;
+    palm.exth = { { 100, "Author" }, { 101, "Publisher" } };
+    palm.extraFlags = 3;
+    palm.pictures = { mobitest::picture(4, 4, "PNG"), mobitest::picture(3, 3, "GIF") };
+    palm.recordSize = 64;
+    save(root.filePath("fuzz_mobifile"), "palmdoc.mobi", mobitest::makeMobi(palm));
+    mobitest::MobiSpec huff = palm;
+    huff.compression = 17480;
+    huff.huff = &code;
+    save(root.filePath("fuzz_mobifile"), "huff.mobi", mobitest::makeMobi(huff));
+    mobitest::MobiSpec plain = palm;
+    plain.compression = 1;
+    plain.encoding = 1252;
+    save(root.filePath("fuzz_mobifile"), "plain.prc", mobitest::makeMobi(plain));
+
+    save(root.filePath("fuzz_palmdoc"), "record", mobitest::compressPalmDoc(text));
+    save(root.filePath("fuzz_palmdoc"), "flagged",
+         mobitest::be16(3) + mobitest::compressPalmDoc(text) + QByteArray("\x00T1\x84", 4));
+
+    QByteArray seed = lengthPrefixed(code.huff());
+    const QList<QByteArray> cdics = code.cdics();
+    seed += char(cdics.size());
+    for (const QByteArray &cdic : cdics)
+        seed += lengthPrefixed(cdic);
+    seed += code.encodeText("some text and more text");
+    save(root.filePath("fuzz_huffcdic"), "tables", seed);
+
+    const QByteArray fb2
+            = "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+              "<FictionBook xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\" "
+              "xmlns:l=\"http://www.w3.org/1999/xlink\"><description><title-info>"
+              "<author><first-name>A</first-name><last-name>B</last-name></author>"
+              "<book-title>T</book-title><annotation><p>x</p></annotation>"
+              "<coverpage><image l:href=\"#c.png\"/></coverpage></title-info></description>"
+              "<body><title><p>Body</p></title><epigraph><poem><stanza><v>v</v></stanza></poem>"
+              "</epigraph><section><title><p>S</p></title><p>a<emphasis>b<strong>c</strong>"
+              "</emphasis><a l:href=\"#n\">1</a></p><cite><p>q</p></cite><image l:href=\"#c.png\"/>"
+              "<section><p>deep</p></section></section></body>"
+              "<binary id=\"c.png\" content-type=\"image/png\">"
+            + mobitest::picture(2, 2, "PNG").toBase64() + "</binary></FictionBook>";
+    save(root.filePath("fuzz_fb2"), "book.fb2", "\x00" + fb2);
+    save(root.filePath("fuzz_fb2"), "text.txt", QByteArray("\x01line one\nline <two> & three\n"));
+    return 0;
+}
