@@ -1,0 +1,9 @@
+#include "bookoperations.h"
+
+BookOperations::BookOperations() = default;
+
+BookOperations *BookOperations::instance()
+{
+    static BookOperations hub;
+    return &hub;
+}

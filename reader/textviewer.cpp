@@ -1,0 +1,1051 @@
+#include "textviewer.h"
+
+#include "bookoperations.h"
+#include "documentfactory.h"
+#include "epubdocument.h"
+#include "logger.h"
+#include "messageview.h"
+#include "pagenavigationpanel.h"
+#include "pagenavigationslider.h"
+#include "pagenavigationtooltip.h"
+#include "pagescript.h"
+#include "paginationclient.h"
+#include "paths.h"
+#include "settings.h"
+#include "textdocument.h"
+#include "tocfile.h"
+#include "viewerpage.h"
+#include "zipreader.h"
+
+#ifdef VL_HAVE_MOBI
+#include "mobidocument.h"
+#endif
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGraphicsOpacityEffect>
+#include <QPropertyAnimation>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QShortcut>
+#include <QTextOption>
+#include <QUrl>
+#include <QUrlQuery>
+#include <QUuid>
+#include <QWebFrame>
+#include <QWebSettings>
+
+namespace {
+
+const char *const AlignmentNames[] = { "inherit", "left", "right", "center", "justify" };
+
+// Suffixes of the books a single-book archive may hold.
+const QStringList ArchivedBookSuffixes
+        = { QStringLiteral("epub"), QStringLiteral("mobi"), QStringLiteral("prc"),
+            QStringLiteral("fb2"), QStringLiteral("txt") };
+
+// EPUB and MOBI documents share these load states.
+constexpr int StateDamaged = 1;
+constexpr int StateProtected = 4;
+
+// Long enough to gather a burst of changes (a page turned several times,
+// a note coloured twice) into one write; short enough that a kill of the
+// program right afterwards loses nothing.
+constexpr int SaveDelay = 500;
+
+QString alignmentScript(int alignment)
+{
+    if (alignment < 0 || alignment > 4)
+        return QString();
+    return QStringLiteral("document.body.style.textAlign=\"%1\";")
+            .arg(QLatin1String(AlignmentNames[alignment]));
+}
+
+QString quoted(const QString &text)
+{
+    return PageScript::quoted(text);
+}
+
+void log(const QString &text, int level)
+{
+    Logger::instance()->write(text, level);
+}
+
+int documentState(TextDocument *document)
+{
+    if (auto *epubDocument = qobject_cast<epub::EpubDocument *>(document))
+        return epubDocument->status();
+#ifdef VL_HAVE_MOBI
+    if (auto *mobiDocument = qobject_cast<mobi::MobiDocument *>(document))
+        return mobiDocument->status();
+#endif
+    return 0;
+}
+
+} // namespace
+
+TextViewer::TextViewer(const BookDto &book, QWidget *parent)
+    : QWebView(parent)
+    , m_book(book)
+    , m_bookPath(book.fullPath)
+    , m_uid(makeUid())
+    , m_paginator(new PaginationClient)
+    , m_sideFiles(book.fullPath)
+{
+    m_page = new ViewerPage(this);
+    setPage(m_page);
+
+    m_document.reset(createDocument(m_bookPath, &m_sourcePath, &m_openProblem));
+    m_document->setViewer(this);
+
+    m_fadeOverlay = new QFrame(this);
+    m_fadeOverlay->setStyleSheet(QStringLiteral("background-color: white;"));
+    m_fadeOverlay->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_fadeOverlay->hide();
+    m_fadeOverlay->lower();
+    m_pageNavigationPanel = new PageNavigationPanel(this);
+    m_pageNavigationPanel->hide();
+    m_pageNavigationPanel->lower();
+    connect(m_pageNavigationPanel->backButton(), &QPushButton::clicked, this,
+            &TextViewer::onBackToPage);
+    setStyleSheet(QStringLiteral(
+            "QWebView {  selection-background-color: #a8d1ff; selection-color: black; }"));
+
+    setMouseTracking(true);
+    PageNavigationSlider *slider = m_pageNavigationPanel->slider();
+    connect(slider, &QSlider::sliderPressed, this, &TextViewer::onPageSliderPressed);
+    connect(slider, &QSlider::sliderMoved, this, &TextViewer::onPageSliderMoved);
+    connect(slider, &QSlider::sliderReleased, this, &TextViewer::onPageSliderReleased);
+    connect(slider, &PageNavigationSlider::previewSlider, this, &TextViewer::pageNavePreview);
+    BookOperations *hub = BookOperations::instance();
+    connect(hub, &BookOperations::increaseLineSpacing, this, &TextViewer::increaseLineSpacing);
+    connect(hub, &BookOperations::decreaseLineSpacing, this, &TextViewer::decreaseLineSpacing);
+    connect(hub, &BookOperations::print, this, &TextViewer::onPrinting);
+    connect(m_page->mainFrame(), &QWebFrame::loadFinished, this, &TextViewer::onLoadFinished);
+    connect(m_document.get(), &TextDocument::columnCountChanged, this,
+            &TextViewer::onColumnCountChange);
+    connect(m_document.get(), &TextDocument::endCleanSearch, this,
+            QOverload<>::of(&TextViewer::update));
+    connect(Settings::instance(), &Settings::changed, this, &TextViewer::reload);
+
+    auto *larger = new QShortcut(QKeySequence(Qt::CTRL + Qt::Key_Plus), this);
+    larger->setContext(Qt::WindowShortcut);
+    connect(larger, &QShortcut::activated, this, &TextViewer::increaseFont);
+    auto *smaller = new QShortcut(QKeySequence(Qt::CTRL + Qt::Key_Minus), this);
+    smaller->setContext(Qt::WindowShortcut);
+    connect(smaller, &QShortcut::activated, this, &TextViewer::decreaseFont);
+
+    const ViewerSettings settings = Settings::instance()->values();
+    m_fadeEnabled = settings.showFade;
+
+    QWebSettings *web = QWebSettings::globalSettings();
+    web->setAttribute(QWebSettings::DeveloperExtrasEnabled, true);
+    web->setDefaultTextEncoding(QStringLiteral("utf-8"));
+
+    m_request.gap = m_gap;
+    m_request.topBottomMargin = m_topBottomMargin;
+    const TextProfile profile = settings.profile();
+    m_backgroundColor = profile.backgroundColor;
+    m_textColor = profile.text.color;
+    m_textAlignment = settings.textAlignment;
+    m_useNaviSlider = settings.useNaviSlider;
+
+    m_page->mainFrame()->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
+    m_page->mainFrame()->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
+    setFocusPolicy(Qt::StrongFocus);
+
+    connect(m_paginator.get(), &PaginationClient::replyReceived, this,
+            &TextViewer::onPaginationReply);
+    connect(m_paginator.get(), &PaginationClient::failed, this, &TextViewer::onPaginationFailed);
+
+    m_saveTimer.setSingleShot(true);
+    m_saveTimer.setInterval(SaveDelay);
+    connect(&m_saveTimer, &QTimer::timeout, this, &TextViewer::writeSideFiles);
+    connect(this, &TextViewer::pageChanged, this, [this] {
+        if (m_layoutReady)
+            scheduleSideFilesWrite();
+    });
+}
+
+TextViewer::~TextViewer()
+{
+    m_saveTimer.stop();
+    if (m_bookOpen)
+        writeSideFiles();
+    // Ends the helper first, then removes the block.
+    m_paginator.reset();
+    m_document.reset();
+}
+
+QString TextViewer::makeUid()
+{
+    QString text = QUuid::createUuid().toString();
+    text.remove(QLatin1Char('-'));
+    text.remove(QLatin1Char('{'));
+    text.remove(QLatin1Char('}'));
+    return text;
+}
+
+void TextViewer::setMessagePresenter(MessagePresenter presenter)
+{
+    m_presenter = std::move(presenter);
+}
+
+void TextViewer::showMessage(const QString &text)
+{
+    const QString title = tr("Error");
+    log(QStringLiteral("TextViewer: %1: %2").arg(m_bookPath, text), Logger::Error);
+    if (m_presenter) {
+        m_presenter(title, text);
+        return;
+    }
+    MessageView box(title, text, this);
+    box.exec();
+}
+
+TextDocument *TextViewer::createDocument(const QString &path, QString *sourcePath, QString *problem)
+{
+    *sourcePath = path;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("7z")) {
+        *problem = tr("Book file can not be opened: 7z archives can not be read.");
+        return new TextDocument();
+    }
+    if (suffix != QLatin1String("zip"))
+        return ::createDocument(path);
+
+    const QString inner = ZipReader::singleEntrySuffix(path);
+    if (!ArchivedBookSuffixes.contains(inner)) {
+        *problem = tr("Book file can not be opened: the archive must hold exactly one EPUB, "
+                      "MOBI, FB2 or TXT book.");
+        return new TextDocument();
+    }
+    ZipReader reader;
+    const QStringList entries = reader.list(path);
+    const QString folder = Paths::bookPath(path) + QStringLiteral("/archive");
+    QString unpacked;
+    if (entries.size() != 1 || !Paths::ensureDir(folder)
+        || !reader.extractFile(path, entries.first(), folder, unpacked) || unpacked.isEmpty()) {
+        *problem = tr("Ebook file is damaged. Book can not be opened.");
+        return new TextDocument();
+    }
+    *sourcePath = unpacked;
+    return ::createDocument(unpacked);
+}
+
+bool TextViewer::loadBookData()
+{
+    const QString script = PageScript::text();
+    if (!script.isEmpty()) {
+        m_scriptText = script;
+        m_request.pageScript = script;
+    } else {
+        log(QStringLiteral("TextViewer::loadBookData: the page script cannot be read"),
+            Logger::Error);
+    }
+    if (QFileInfo(m_bookPath).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0) {
+        m_sideFiles.load();
+        const QString stored = m_sideFiles.encoding();
+        if (!stored.isEmpty())
+            m_textEncoding = stored;
+        // The plain-text document takes the encoding once its reader lands
+        // in the document factory.
+    }
+    return openBook();
+}
+
+bool TextViewer::openBook()
+{
+    m_layoutReady = false;
+    emit loadBegin();
+
+    if (!m_openProblem.isEmpty()) {
+        showMessage(m_openProblem);
+        return false;
+    }
+    // A file that no document class reads gets the plain base, which has no
+    // book to show: nothing to tell the reader beyond the failed opening.
+    if (m_document->metaObject() == &TextDocument::staticMetaObject)
+        return false;
+
+    m_opening = true;
+    applyDocumentStyle(m_document.get());
+    m_opening = false;
+    m_columnCount = m_document->columnCount();
+    m_state.columnCount = m_columnCount;
+    m_sideFiles = BookSideFiles(m_bookPath);
+
+    m_chapterIndex = 0;
+    m_chapterFiles.clear();
+    m_request.documents.clear();
+    m_request.pageCounts.clear();
+
+    if (!m_document->load()) {
+        if (documentState(m_document.get()) == StateProtected)
+            showMessage(tr("Book file is protected. Book can not be opened."));
+        else
+            showMessage(tr("Ebook file is damaged. Book can not be opened."));
+        return false;
+    }
+    QStringList files;
+    if (!takeConvertedFiles(&files))
+        return false;
+
+    m_contentFolder = QDir::cleanPath(files.first());
+    m_chapterFiles = files.mid(1);
+    m_request.documents = m_chapterFiles;
+    for (const QString &file : qAsConst(m_chapterFiles))
+        m_request.pageCounts.insert(file, 0);
+    m_request.contentFolder = m_contentFolder;
+    m_page->setAllowedFolders({ m_contentFolder, Paths::bookPath(m_sourcePath) });
+
+    m_sideFiles.load();
+    readTableOfContents();
+    readBookmarks();
+    readNotes();
+    readFontAndPosition();
+
+    restartPaginator();
+    m_bookOpen = true;
+    return true;
+}
+
+bool TextViewer::takeConvertedFiles(QStringList *files)
+{
+    TextDocument *document = m_document.get();
+    int state = 0;
+    if (auto *epubDocument = qobject_cast<epub::EpubDocument *>(document)) {
+        state = epubDocument->status();
+        *files = epubDocument->spineFiles();
+#ifdef VL_HAVE_MOBI
+    } else if (auto *mobiDocument = qobject_cast<mobi::MobiDocument *>(document)) {
+        state = mobiDocument->status();
+        *files = mobiDocument->files();
+#endif
+    } else {
+        return false;
+    }
+    if (state == StateProtected) {
+        showMessage(tr("Book file is protected. Book can not be opened."));
+        return false;
+    }
+    // A book without a single page file would leave the reader waiting for
+    // a page that never comes.
+    if (state == StateDamaged || files->size() < 2) {
+        showMessage(tr("Ebook file is damaged. Book can not be opened."));
+        return false;
+    }
+    return true;
+}
+
+void TextViewer::applyDocumentStyle(TextDocument *document)
+{
+    const ViewerSettings settings = Settings::instance()->values();
+    const TextProfile profile = settings.profile();
+
+    QString style;
+    QFile file(QStringLiteral(":/ebook/ebookstyle/epub.css"));
+    if (file.open(QIODevice::ReadOnly))
+        style = QString::fromUtf8(file.readAll());
+    const QString lineHeight = settings.lineSpacing == 1 ? QStringLiteral("150%")
+            : settings.lineSpacing == 2                  ? QStringLiteral("200%")
+                                                         : QStringLiteral("100%");
+    const QString textSize = QStringLiteral("%1pt").arg(profile.text.size);
+    style.replace(QLatin1String("${paragraph_font_family}"), profile.text.family);
+    style.replace(QLatin1String("${body_font_family}"), profile.text.family);
+    style.replace(QLatin1String("${paragraph_font_size}"), textSize);
+    style.replace(QLatin1String("${body_font_size}"), textSize);
+    style.replace(QLatin1String("${caption_font_family}"), profile.caption.family);
+    style.replace(QLatin1String("${caption_font_size}"),
+                  QStringLiteral("%1pt").arg(profile.caption.size));
+    style.replace(QLatin1String("${paragraph_color}"), profile.text.color.name());
+    style.replace(QLatin1String("${body_color}"), profile.text.color.name());
+    style.replace(QLatin1String("${caption_color}"), profile.caption.color.name());
+    style.replace(QLatin1String("${line_height}"), lineHeight);
+
+    QFont font(profile.text.family, profile.text.size);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    document->setDefaultFont(font);
+    QTextOption option = document->defaultTextOption();
+    option.setAlignment(Qt::AlignJustify);
+    document->setDefaultTextOption(option);
+    document->setDefaultStyleSheet(style);
+
+    document->setBackgroundColor(profile.backgroundColor);
+    document->setMargings(QMargins(settings.spacingLeft, settings.spacingUp, settings.spacingRight,
+                                   settings.spacingDown));
+    document->setFont(font);
+    document->setFontColor(profile.pagenumColor);
+    document->setColumnCount(settings.columnCount);
+    document->setHighlightColor(profile.selectionColor);
+}
+
+void TextViewer::applyProfile()
+{
+    const ViewerSettings settings = Settings::instance()->values();
+    const TextProfile profile = settings.profile();
+    m_textColor = profile.text.color;
+    m_backgroundColor = profile.backgroundColor;
+    m_textAlignment = settings.textAlignment;
+    m_useNaviSlider = settings.useNaviSlider;
+
+    runScript(QStringLiteral("document.body.style.backgroundColor=%1;")
+                      .arg(quoted(m_backgroundColor.name()))
+              + QStringLiteral("document.body.style.color=%1;").arg(quoted(m_textColor.name()))
+              + alignmentScript(m_textAlignment));
+
+    QWebSettings *web = QWebSettings::globalSettings();
+    m_request.fontFamily = profile.text.family;
+    m_request.fontSize = web->fontSize(QWebSettings::DefaultFontSize);
+    if (!profile.text.family.isEmpty())
+        web->setFontFamily(QWebSettings::StandardFont, profile.text.family);
+}
+
+QVariant TextViewer::runScript(const QString &call)
+{
+    return m_page->evaluate(m_scriptText + call);
+}
+
+int TextViewer::viewWidth() const
+{
+    return width();
+}
+
+void TextViewer::setPageDim()
+{
+    const int w = width();
+    const int h = height();
+    const QVariantMap answer = runScript(QStringLiteral("setPageDim(%5,%3, %1, %2, %4, %6);")
+                                                 .arg(w)
+                                                 .arg(h)
+                                                 .arg(m_gap)
+                                                 .arg(m_topBottomMargin)
+                                                 .arg(m_columnCount)
+                                                 .arg(m_currentPage))
+                                       .toMap();
+    bool ok = false;
+    const int count = answer.value(QStringLiteral("pageCount")).toInt(&ok);
+    if (ok)
+        m_pageCount = count;
+    const int current = answer.value(QStringLiteral("currentPage")).toInt(&ok);
+    if (ok)
+        m_currentPage = current == 0 ? 1 : current;
+    m_request.pageSize = QSize(w, h);
+}
+
+void TextViewer::readTableOfContents()
+{
+    BookSideFiles::readTableOfContents(TocFile::path(m_sourcePath), m_contentFolder,
+                                       &m_state.tocEntries, &m_state.tocList);
+}
+
+void TextViewer::readBookmarks()
+{
+    m_state.bookmarks = m_sideFiles.readBookmarks();
+}
+
+void TextViewer::readNotes()
+{
+    m_state.notes = m_sideFiles.readNotes();
+    emit notesCountChanged(m_state.notes.size());
+}
+
+void TextViewer::readFontAndPosition()
+{
+    const TextProfile profile = Settings::instance()->values().profile();
+    QWebSettings *web = QWebSettings::globalSettings();
+    if (!profile.text.family.isEmpty())
+        web->setFontFamily(QWebSettings::StandardFont, profile.text.family);
+    int size = profile.text.size;
+
+    const BookSideFiles::FontAndPosition stored = m_sideFiles.readFontAndPosition(m_contentFolder);
+    if (stored.hasFont) {
+        if (stored.fontSize > 0)
+            size = stored.fontSize;
+        if (stored.lineSpacing > 0)
+            m_lineSpacing = stored.lineSpacing;
+    }
+    web->setFontSize(QWebSettings::DefaultFontSize, size);
+    m_request.fontFamily = web->fontFamily(QWebSettings::StandardFont);
+    m_request.fontSize = size;
+
+    if (stored.hasPosition && !stored.source.isNull()) {
+        const QString path = QUrl(stored.source, QUrl::TolerantMode).path(QUrl::FullyDecoded);
+        for (const QString &file : qAsConst(m_chapterFiles)) {
+            if (file.compare(path, Qt::CaseInsensitive) == 0) {
+                m_lastPosition = stored.source;
+                navigateToUrl(stored.source, true);
+                return;
+            }
+        }
+    }
+    // No stored position, or one in a file the book no longer has: the
+    // book opens at its start.
+    navigateToUrl(m_chapterFiles.value(m_chapterIndex) + QStringLiteral("#content"), true);
+}
+
+void TextViewer::loadFile(int index)
+{
+    ++m_pendingLoads;
+    const QString path = QDir::toNativeSeparators(m_contentFolder + QLatin1Char('/')
+                                                  + m_chapterFiles.at(index));
+    m_page->mainFrame()->load(QUrl::fromLocalFile(path));
+}
+
+void TextViewer::onLoadFinished(bool ok)
+{
+    m_pendingLoads = qMax(0, m_pendingLoads - 1);
+    if (!ok) {
+        log(QStringLiteral("TextViewer::onLoadFinished: %1 did not load")
+                    .arg(m_page->mainFrame()->requestedUrl().toString()),
+            Logger::Warning);
+        // A load replaced by a newer one ends like this too; only a book
+        // whose first page cannot be shown at all is given up.
+        if (m_pendingLoads == 0 && !m_layoutReady && m_bookOpen)
+            emit unrecoverableError();
+        return;
+    }
+    QWebFrame *frame = m_page->mainFrame();
+    const QVariant position = frame->property("position");
+
+    runScript(QStringLiteral("init(%1);").arg(quoted(m_uid)));
+    runScript(QStringLiteral("document.body.style.backgroundColor=%1;")
+                      .arg(quoted(m_backgroundColor.name()))
+              + QStringLiteral("document.body.style.color=%1;").arg(quoted(m_textColor.name()))
+              + alignmentScript(m_textAlignment)
+              + QStringLiteral("applyLineSpacing(\"%1\");").arg(m_lineSpacing));
+    setPageDim();
+    markNotes();
+
+    const int w = viewWidth();
+    if (position.type() == QVariant::Int) {
+        const int page = position.toInt();
+        runScript(QStringLiteral("setPage(%1, %2, %3);").arg(page).arg(w).arg(m_gap));
+        m_currentPage = page;
+    } else {
+        const QUrl url(position.toString(), QUrl::TolerantMode);
+        bool isNumber = false;
+        int page = 0;
+        if (url.query().startsWith(QLatin1String("vorpath="), Qt::CaseInsensitive)) {
+            const QString path
+                    = QUrlQuery(url).queryItemValue(QStringLiteral("vorpath"), QUrl::FullyDecoded);
+            page = runScript(QStringLiteral("setReadingPosByXPath(%1,%2, %3);")
+                                     .arg(quoted(path))
+                                     .arg(w)
+                                     .arg(m_gap))
+                           .toInt(&isNumber);
+        } else if (url.hasFragment()) {
+            QString id = url.fragment(QUrl::FullyDecoded);
+            if (url.query().compare(QLatin1String("vorid=true"), Qt::CaseInsensitive) == 0)
+                id += QLatin1Char('_') + m_uid;
+            page = runScript(QStringLiteral("setReadingPos(%1,%2, %3);")
+                                     .arg(quoted(id))
+                                     .arg(w)
+                                     .arg(m_gap))
+                           .toInt(&isNumber);
+        }
+        if (isNumber && page > 0)
+            m_currentPage = page;
+    }
+
+    updatePageRange();
+    emit pageChanged();
+    m_layoutReady = true;
+    if (m_pendingLoads == 0) {
+        const QString current = readingPositionUrl(true);
+        if (!current.isEmpty())
+            m_lastPosition = current;
+    }
+    emit pageNavigation();
+    emit loadFinished();
+
+    if (totalPages() <= 0)
+        restartPaginator();
+}
+
+void TextViewer::markNotes()
+{
+    const QString file = m_chapterFiles.value(m_chapterIndex);
+    for (const Note &note : qAsConst(m_state.notes)) {
+        if (note.chapter.compare(file, Qt::CaseInsensitive) != 0)
+            continue;
+        runScript(QStringLiteral("selectTextNodesBetween(%1, %2, %3, %4, %5, %6);")
+                          .arg(quoted(note.startPath))
+                          .arg(note.startOffset)
+                          .arg(quoted(note.endPath))
+                          .arg(note.endOffset)
+                          .arg(quoted(note.color.name()), quoted(note.id)));
+    }
+}
+
+void TextViewer::updatePageRange()
+{
+    m_pageNavigationPanel->setPageCount(1, bookPageCount());
+}
+
+int TextViewer::totalPages() const
+{
+    return ReadingState::totalPages(m_request);
+}
+
+int TextViewer::bookPageCount() const
+{
+    return totalPages() * m_columnCount;
+}
+
+int TextViewer::absolutePage() const
+{
+    if (m_chapterIndex < 0 || m_chapterIndex >= m_chapterFiles.size())
+        return -1;
+    const int page = m_currentPage + ReadingState::pagesBefore(m_request, m_chapterIndex);
+    return m_columnCount == 1 ? page : page * m_columnCount - 1;
+}
+
+int TextViewer::progress() const
+{
+    const int page = absolutePage() + (m_columnCount != 1 ? 1 : 0);
+    const int total = bookPageCount();
+    return total == 0 ? 0 : page * 100 / total;
+}
+
+QString TextViewer::readingPositionUrl(bool byXPath)
+{
+    if (m_chapterIndex < 0 || m_chapterIndex >= m_chapterFiles.size())
+        return QString();
+    const QString file = m_chapterFiles.at(m_chapterIndex);
+    if (byXPath) {
+        const QVariant path = runScript(QStringLiteral("getReadingPosXPath();"));
+        if (!path.isNull() && path.isValid() && !path.toString().isEmpty())
+            return QStringLiteral("%1?vorpath=%2").arg(file, percentEncoded(path.toString()));
+    }
+    QString id = runScript(QStringLiteral("getReadingPos();")).toString();
+    const QString suffix = QLatin1Char('_') + m_uid;
+    if (id.endsWith(suffix)) {
+        id.chop(suffix.size());
+        return QStringLiteral("%1?vorid=true#%2").arg(file, id);
+    }
+    return QStringLiteral("%1#%2").arg(file, id);
+}
+
+void TextViewer::navigateToUrl(const QString &url, bool forceLoad)
+{
+    const QUrl parsed(url, QUrl::TolerantMode);
+    const QString path = parsed.path(QUrl::FullyDecoded);
+    int index = -1;
+    for (int i = 0; i < m_chapterFiles.size(); ++i) {
+        if (m_chapterFiles.at(i).compare(path, Qt::CaseInsensitive) == 0) {
+            index = i;
+            break;
+        }
+    }
+    if (index < 0)
+        return;
+
+    if (forceLoad || index != m_chapterIndex) {
+        m_chapterIndex = index;
+        m_page->mainFrame()->setProperty("position", url);
+        loadFile(index);
+    } else {
+        const int w = viewWidth();
+        QVariant answer;
+        if (parsed.query().startsWith(QLatin1String("vorpath="), Qt::CaseInsensitive)) {
+            const QString elementPath = QUrlQuery(parsed).queryItemValue(QStringLiteral("vorpath"),
+                                                                         QUrl::FullyDecoded);
+            answer = runScript(QStringLiteral("setReadingPosByXPath(%1,%2, %3);")
+                                       .arg(quoted(elementPath))
+                                       .arg(w)
+                                       .arg(m_gap));
+        } else {
+            QString id = parsed.fragment(QUrl::FullyDecoded);
+            if (parsed.query() == QLatin1String("vorid=true"))
+                id += QLatin1Char('_') + m_uid;
+            answer = runScript(
+                    QStringLiteral("setReadingPos(%1,%2, %3);").arg(quoted(id)).arg(w).arg(m_gap));
+        }
+        bool ok = false;
+        const int page = answer.toInt(&ok);
+        if (ok && page != 0)
+            m_currentPage = page;
+    }
+    emit pageNavigation();
+    emit pageChanged();
+}
+
+void TextViewer::navigateToPath(const QString &path)
+{
+    navigateToUrl(path, true);
+}
+
+void TextViewer::goToBookPage(int page, bool savePosition)
+{
+    if (savePosition)
+        m_state.savedPosition = readingPositionUrl(false);
+    const int helper = ReadingState::helperPage(page, m_columnCount);
+    int index = 0;
+    int pageInFile = 0;
+    if (!ReadingState::locate(m_request, helper, &index, &pageInFile))
+        return;
+    m_chapterIndex = index;
+    m_page->mainFrame()->setProperty("position", pageInFile);
+    loadFile(index);
+}
+
+void TextViewer::reload()
+{
+    // Settings and column changes may come before any page file is there.
+    if (m_opening || !m_layoutReady || m_chapterIndex < 0
+        || m_chapterIndex >= m_chapterFiles.size()) {
+        return;
+    }
+    fadeOut(true);
+    emit reloadBegin();
+    const QString id = runScript(QStringLiteral("getReadingPos();")).toString();
+    applyProfile();
+    setPageDim();
+    navigateToUrl(m_chapterFiles.at(m_chapterIndex) + QLatin1Char('#') + id, false);
+    for (auto it = m_request.pageCounts.begin(); it != m_request.pageCounts.end(); ++it)
+        it.value() = 0;
+    restartPaginator();
+    updatePageRange();
+    emit pageChanged();
+    emit reloadFinished();
+    fadeIn(true);
+}
+
+void TextViewer::increaseFont()
+{
+    QWebSettings *web = QWebSettings::globalSettings();
+    const int size = web->fontSize(QWebSettings::DefaultFontSize) + 1;
+    if (size < BookSideFiles::MinFontSize || size > BookSideFiles::MaxFontSize)
+        return;
+    web->setFontSize(QWebSettings::DefaultFontSize, size);
+    reload();
+    scheduleSideFilesWrite();
+}
+
+void TextViewer::decreaseFont()
+{
+    QWebSettings *web = QWebSettings::globalSettings();
+    const int size = web->fontSize(QWebSettings::DefaultFontSize) - 1;
+    if (size < BookSideFiles::MinFontSize || size > BookSideFiles::MaxFontSize)
+        return;
+    web->setFontSize(QWebSettings::DefaultFontSize, size);
+    reload();
+    scheduleSideFilesWrite();
+}
+
+void TextViewer::increaseLineSpacing()
+{
+    const int spacing = m_lineSpacing + 50;
+    if (spacing < 100 || spacing > 250)
+        return;
+    m_lineSpacing = spacing;
+    runScript(QStringLiteral("applyLineSpacing(\"%1\");").arg(m_lineSpacing));
+    reload();
+    scheduleSideFilesWrite();
+}
+
+void TextViewer::decreaseLineSpacing()
+{
+    const int spacing = m_lineSpacing - 50;
+    if (spacing < 100 || spacing > 250)
+        return;
+    m_lineSpacing = spacing;
+    runScript(QStringLiteral("applyLineSpacing(\"%1\");").arg(m_lineSpacing));
+    reload();
+    scheduleSideFilesWrite();
+}
+
+void TextViewer::onColumnCountChange(int count)
+{
+    m_columnCount = count;
+    m_state.columnCount = count;
+    reload();
+}
+
+void TextViewer::restartPaginator(const QString &reason)
+{
+    Q_UNUSED(reason)
+    m_paginating = true;
+    if (m_request.pageSize.width() < 100 || m_request.pageSize.height() < 100)
+        return;
+    QWebSettings *web = QWebSettings::globalSettings();
+    m_request.fontFamily = web->fontFamily(QWebSettings::StandardFont);
+    m_request.fontSize = web->fontSize(QWebSettings::DefaultFontSize);
+    m_request.textAlignment = m_textAlignment;
+    m_request.lineSpacing = m_lineSpacing;
+    m_request.print = false;
+    m_state.columnCount = m_columnCount;
+    m_state.addPositions(&m_request);
+    updatePageRange();
+    emit pageChanged();
+    send(m_request, Outstanding::Pagination);
+}
+
+void TextViewer::onPrinting(QPrinter *printer)
+{
+    Q_UNUSED(printer)
+    if (m_request.pageSize.width() < 100 || m_request.pageSize.height() < 100)
+        return;
+    // A copy carries the flag: a print request that a newer pagination
+    // overtakes must not turn that one into a print request as well.
+    PaginationRequest request = m_request;
+    request.print = true;
+    send(request, Outstanding::Print);
+}
+
+void TextViewer::send(const PaginationRequest &request, Outstanding kind)
+{
+    m_outstanding = kind;
+    m_lastSent = request;
+    m_resent = false;
+    if (!m_paginator->send(request)) {
+        m_outstanding = Outstanding::None;
+        log(QStringLiteral("TextViewer::restartPaginator: %1 [FAILED]")
+                    .arg(m_paginator->lastError()),
+            Logger::Error);
+    }
+}
+
+void TextViewer::onPaginationReply(const PaginationRequest &reply)
+{
+    const Outstanding kind = m_outstanding;
+    m_outstanding = Outstanding::None;
+    m_request = reply;
+    if (kind == Outstanding::Print)
+        return;
+
+    m_state.columnCount = m_columnCount;
+    m_state.applyPages(m_request);
+    if (!m_request.searchText.isEmpty())
+        emit finishedSearch();
+    updatePageRange();
+    emit pageChanged();
+    m_paginating = false;
+    emit paginationFinished();
+}
+
+void TextViewer::onPaginationFailed(const QString &message)
+{
+    log(QStringLiteral("TextViewer::onProcessTimer: %1").arg(message), Logger::Warning);
+    if (m_outstanding == Outstanding::None)
+        return;
+    // Once per request: a helper that dies on this book every time would
+    // otherwise be started for ever.
+    if (!m_resent) {
+        m_resent = true;
+        if (m_paginator->send(m_lastSent))
+            return;
+    }
+    m_outstanding = Outstanding::None;
+    log(QStringLiteral("TextViewer::onProcessTimer: the book %1 is left without page numbers: "
+                       "%2 [FAILED]")
+                .arg(m_bookPath, m_paginator->lastError()),
+        Logger::Error);
+}
+
+void TextViewer::onSearch(const QString &text)
+{
+    m_state.searchResults.clear();
+    m_request.searchText = text;
+    restartPaginator();
+}
+
+void TextViewer::resizeEvent(QResizeEvent *event)
+{
+    if (m_pageNavigationPanel->isVisible()) {
+        if (m_pageNavigationPanel->hasTooltip())
+            m_pageNavigationPanel->tooltip()->hide();
+        m_pageNavigationPanel->hide();
+        m_pageNavigationPanel->lower();
+        emit requestBottomPanel(false);
+    }
+    QWebView::resizeEvent(event);
+    if (m_layoutReady) {
+        setPageDim();
+        for (auto it = m_request.pageCounts.begin(); it != m_request.pageCounts.end(); ++it)
+            it.value() = 0;
+        restartPaginator();
+        emit pageNavigation();
+        updatePageRange();
+        emit pageChanged();
+    }
+}
+
+void TextViewer::onPageSliderPressed()
+{
+    m_state.savedPage = absolutePage();
+    m_pageNavigationPanel->setBackToPageVisible(m_state.savedPage);
+    m_state.savedPosition = readingPositionUrl(false);
+}
+
+void TextViewer::onPageSliderMoved()
+{
+    const int value = m_pageNavigationPanel->slider()->value();
+    if (value != absolutePage())
+        goToBookPage(value, false);
+}
+
+void TextViewer::onPageSliderReleased()
+{
+    onPageSliderMoved();
+}
+
+void TextViewer::pageNavePreview(int value, int globalPos)
+{
+    Q_UNUSED(globalPos)
+    if (bookPageCount() <= 0)
+        return;
+    m_pageNavigationPanel->tooltip()->setPages(m_state.chapterTitle(value), value, m_columnCount);
+}
+
+void TextViewer::onBackToPage()
+{
+    const int current = absolutePage();
+    if (m_state.savedPage == current || m_state.savedPage <= 0)
+        return;
+    const int target = m_state.savedPage;
+    m_state.savedPosition = readingPositionUrl(false);
+    goToBookPage(target, false);
+    m_state.savedPage = current;
+    m_pageNavigationPanel->setBackToPageVisible(current);
+    m_pageNavigationPanel->slider()->setValue(target);
+}
+
+bool TextViewer::removeNote(const QString &id)
+{
+    const QString file = m_chapterFiles.value(m_chapterIndex);
+    for (int i = 0; i < m_state.notes.size(); ++i) {
+        const Note &note = m_state.notes.at(i);
+        if (note.id != id)
+            continue;
+        const bool elsewhere = note.chapter.compare(file, Qt::CaseInsensitive) != 0;
+        if (!elsewhere
+            && !runScript(QStringLiteral("removeNoteById(%1);").arg(quoted(id))).toBool()) {
+            continue;
+        }
+        m_state.notes.removeAt(i);
+        emit notesCountChanged(m_state.notes.size());
+        scheduleSideFilesWrite();
+        return true;
+    }
+    return false;
+}
+
+bool TextViewer::makeBookmark()
+{
+    const QVariant answer
+            = runScript(QStringLiteral("getBookmarkData(%1,%2);").arg(m_gap).arg(viewWidth()));
+    if (answer.isNull() || !answer.isValid())
+        return false;
+    const QVariantMap data = answer.toMap();
+    const QString file = m_chapterFiles.value(m_chapterIndex);
+    const QString source
+            = QStringLiteral("%1?vorpath=%2")
+                      .arg(file, percentEncoded(data.value(QStringLiteral("path")).toString()));
+    for (const ViewerBookmark &bookmark : qAsConst(m_state.bookmarks)) {
+        if (bookmark.source == source)
+            return false;
+    }
+    ViewerBookmark bookmark;
+    bookmark.index = m_state.bookmarks.size();
+    bookmark.page = absolutePage();
+    bookmark.title = bookmark.page > 0 ? m_state.chapterTitle(bookmark.page) : QString();
+    bookmark.id = 100000 + bookmark.index;
+    const int total = bookPageCount();
+    bookmark.progress = bookmark.page > 0 && total > 0 ? bookmark.page * 100 / total : -1;
+    bookmark.text = data.value(QStringLiteral("text")).toString();
+    bookmark.source = source;
+    m_state.bookmarks.append(bookmark);
+    scheduleSideFilesWrite();
+    return true;
+}
+
+void TextViewer::removeBookmark(int position)
+{
+    if (position < 0 || position >= m_state.bookmarks.size())
+        return;
+    m_state.bookmarks.removeAt(position);
+    scheduleSideFilesWrite();
+}
+
+QString TextViewer::positionForSaving()
+{
+    if (m_layoutReady && m_pendingLoads == 0) {
+        const QString current = readingPositionUrl(true);
+        if (!current.isEmpty())
+            m_lastPosition = current;
+    }
+    return m_lastPosition;
+}
+
+bool TextViewer::writeSideFiles()
+{
+    if (!m_bookOpen)
+        return false;
+    BookSideFiles::State state;
+    state.position = positionForSaving();
+    state.fontSize = QWebSettings::globalSettings()->fontSize(QWebSettings::DefaultFontSize);
+    state.lineSpacing = m_lineSpacing;
+    state.encoding = m_textEncoding;
+    state.bookmarks = m_state.bookmarks;
+    state.notes = m_state.notes;
+    QString error;
+    if (!m_sideFiles.write(state, &error)) {
+        log(QStringLiteral("TextViewer::writeSideFiles: %1: %2 [FAILED]")
+                    .arg(m_sideFiles.settingsPath(), error),
+            Logger::Error);
+        return false;
+    }
+    return true;
+}
+
+void TextViewer::scheduleSideFilesWrite()
+{
+    if (m_bookOpen)
+        m_saveTimer.start();
+}
+
+void TextViewer::fadeOut(bool force)
+{
+    if (!force && !m_fadeEnabled)
+        return;
+    if (m_fadeAnimation)
+        m_fadeAnimation->stop();
+    auto *effect = new QGraphicsOpacityEffect(m_fadeOverlay);
+    effect->setOpacity(0.0);
+    m_fadeOverlay->setGraphicsEffect(effect);
+    m_fadeOverlay->setGeometry(0, 0, width(), height());
+    m_fadeOverlay->show();
+    m_fadeOverlay->raise();
+    auto *animation = new QPropertyAnimation(effect, "opacity", m_fadeOverlay);
+    animation->setDuration(300);
+    animation->setStartValue(0.0);
+    animation->setEndValue(0.6);
+    m_fadeAnimation = animation;
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void TextViewer::fadeIn(bool force)
+{
+    if (!force && !m_fadeEnabled)
+        return;
+    if (!m_fadeOverlay->isVisible())
+        return;
+    if (m_fadeAnimation)
+        m_fadeAnimation->stop();
+    auto *effect = qobject_cast<QGraphicsOpacityEffect *>(m_fadeOverlay->graphicsEffect());
+    if (!effect) {
+        m_fadeOverlay->hide();
+        return;
+    }
+    auto *animation = new QPropertyAnimation(effect, "opacity", m_fadeOverlay);
+    animation->setDuration(300);
+    animation->setStartValue(0.6);
+    animation->setEndValue(0.0);
+    connect(animation, &QPropertyAnimation::finished, m_fadeOverlay, &QWidget::hide);
+    m_fadeAnimation = animation;
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
