@@ -239,6 +239,10 @@ bool BookProvider::openConnection(ThreadConnection &connection, const QString &p
     }
     Statement synchronous(db, QStringLiteral("PRAGMA synchronous=NORMAL"));
     synchronous.exec();
+    // 16 MiB of page cache holds a library of tens of thousands of books, so
+    // switching between the library's selections stops re-reading the file.
+    Statement cache(db, QStringLiteral("PRAGMA cache_size=-16384"));
+    cache.exec();
     return true;
 }
 
