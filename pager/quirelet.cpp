@@ -300,6 +300,18 @@ QStringList quirelet::paginate(QWebPage *page, PaginationRequest &request)
             }
         }
 
+        // 0 is the script's "not found"; added to the offset it would name
+        // the last page of the file before, so it records nothing.
+        const auto lookUp
+                = [&](const QString &key, const QString &function, const QString &argument) {
+                      bool ok = false;
+                      const int page = evaluate(QStringLiteral("%1(%2, %3);")
+                                                        .arg(function, PageScript::quoted(argument))
+                                                        .arg(m_pageWidth))
+                                               .toInt(&ok);
+                      if (ok && page > 0)
+                          found[key] = page + offset;
+                  };
         const auto group
                 = groups.constFind(QUrl(name, QUrl::TolerantMode).path(QUrl::FullyDecoded));
         if (group != groups.constEnd()) {
@@ -312,30 +324,16 @@ QStringList quirelet::paginate(QWebPage *page, PaginationRequest &request)
                                 == 0) {
                         id += QLatin1Char('_') + m_uid;
                     }
-                    bool ok = false;
-                    const int page = evaluate(QStringLiteral("getPageById(%1, %2);")
-                                                      .arg(PageScript::quoted(id))
-                                                      .arg(m_pageWidth))
-                                             .toInt(&ok);
-                    // 0 is the script's "not found"; added to the offset it
-                    // would name the last page of the file before.
-                    if (ok && page > 0)
-                        found[key] = page + offset;
+                    lookUp(key, QStringLiteral("getPageById"), id);
                 } else if (url.hasQuery()
                            && url.query().startsWith(QLatin1String("vorpath="),
                                                      Qt::CaseInsensitive)) {
                     const QString value = QUrlQuery(url).queryItemValue(QStringLiteral("vorpath"),
                                                                         QUrl::PrettyDecoded);
-                    if (value.isEmpty())
-                        continue;
-                    const QString path = QUrl::fromPercentEncoding(value.toLocal8Bit());
-                    bool ok = false;
-                    const int page = evaluate(QStringLiteral("getPageByXPath(%1, %2);")
-                                                      .arg(PageScript::quoted(path))
-                                                      .arg(m_pageWidth))
-                                             .toInt(&ok);
-                    if (ok && page > 0)
-                        found[key] = page + offset;
+                    if (!value.isEmpty()) {
+                        lookUp(key, QStringLiteral("getPageByXPath"),
+                               QUrl::fromPercentEncoding(value.toLocal8Bit()));
+                    }
                 } else {
                     found[key] = offset + 1;
                 }

@@ -139,8 +139,8 @@ quint32 PaginationBlock::sequence()
     return value;
 }
 
-PaginationBlock::WriteResult PaginationBlock::writeMessage(quint32 sequence,
-                                                           const QByteArray &payload)
+PaginationBlock::WriteResult PaginationBlock::write(const QByteArray &payload, Numbering numbering,
+                                                    quint32 value, quint32 *written)
 {
     if (!isAttached()) {
         m_error = QStringLiteral("the block is not attached");
@@ -154,61 +154,50 @@ PaginationBlock::WriteResult PaginationBlock::writeMessage(quint32 sequence,
     }
     if (!lock())
         return WriteResult::Failed;
+    const quint32 current = word(SequenceOffset);
+    quint32 sequence = value;
+    switch (numbering) {
+    case Numbering::Given:
+        break;
+    case Numbering::Next:
+        // Counting on from the block rather than from the writer's own
+        // counter: when a reply lies unread in the block, the writer's counter
+        // + 1 equals the number the helper has just answered with, and the
+        // helper would take the new request for its own reply.
+        sequence = current + 1;
+        if (sequence == 0) // 0 means "no message"; skip it on wrap-around
+            sequence = 1;
+        break;
+    case Numbering::ReplyTo:
+        if (current != value) {
+            unlock();
+            return WriteResult::Overtaken;
+        }
+        sequence = value + 1;
+        break;
+    }
     put(sequence, payload);
     unlock();
+    if (written)
+        *written = sequence;
     return WriteResult::Written;
+}
+
+PaginationBlock::WriteResult PaginationBlock::writeMessage(quint32 sequence,
+                                                           const QByteArray &payload)
+{
+    return write(payload, Numbering::Given, sequence, nullptr);
 }
 
 PaginationBlock::WriteResult PaginationBlock::writeRequest(const QByteArray &payload,
                                                            quint32 *number)
 {
-    if (!isAttached()) {
-        m_error = QStringLiteral("the block is not attached");
-        return WriteResult::Failed;
-    }
-    if (payload.size() > maxPayload()) {
-        m_error = QStringLiteral("a request of %1 bytes does not fit the %2 bytes of the block")
-                          .arg(payload.size())
-                          .arg(maxPayload());
-        return WriteResult::TooLarge;
-    }
-    if (!lock())
-        return WriteResult::Failed;
-    // Counting on from the block rather than from the writer's own counter:
-    // when a reply lies unread in the block, the writer's counter + 1 equals
-    // the number the helper has just answered with, and the helper would take
-    // the new request for its own reply.
-    quint32 next = word(SequenceOffset) + 1;
-    if (next == 0) // 0 means "no message"; skip it on wrap-around
-        next = 1;
-    put(next, payload);
-    unlock();
-    if (number)
-        *number = next;
-    return WriteResult::Written;
+    return write(payload, Numbering::Next, 0, number);
 }
 
 PaginationBlock::WriteResult PaginationBlock::writeReply(quint32 request, const QByteArray &payload)
 {
-    if (!isAttached()) {
-        m_error = QStringLiteral("the block is not attached");
-        return WriteResult::Failed;
-    }
-    if (payload.size() > maxPayload()) {
-        m_error = QStringLiteral("a reply of %1 bytes does not fit the %2 bytes of the block")
-                          .arg(payload.size())
-                          .arg(maxPayload());
-        return WriteResult::TooLarge;
-    }
-    if (!lock())
-        return WriteResult::Failed;
-    if (word(SequenceOffset) != request) {
-        unlock();
-        return WriteResult::Overtaken;
-    }
-    put(request + 1, payload);
-    unlock();
-    return WriteResult::Written;
+    return write(payload, Numbering::ReplyTo, request, nullptr);
 }
 
 PaginationBlock::ReadResult PaginationBlock::read(quint32 known, quint32 *sequence,

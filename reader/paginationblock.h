@@ -79,6 +79,14 @@ public:
 private:
     Q_DISABLE_COPY_MOVE(PaginationBlock)
 
+    enum class Numbering {
+        Given, // the value passed
+        Next, // one above the number in the block
+        ReplyTo // the value passed + 1, only while the block holds the value
+    };
+
+    WriteResult write(const QByteArray &payload, Numbering numbering, quint32 value,
+                      quint32 *written);
     bool lock();
     void unlock();
     quint32 word(int offset) const;
