@@ -109,11 +109,7 @@ BookMetadata::Result BookMetadata::readMobi(BookDto &book)
     case mobi::BookMetadata::Result::Ok:
         break;
     }
-    book.title = mobiBook.title;
-    book.author = mobiBook.author;
-    for (auto it = mobiBook.metadata.cbegin(); it != mobiBook.metadata.cend(); ++it)
-        setMeta(book, MetaType(it.key()), it.value());
-    result.cover = mobiBook.cover;
+    take(book, result, mobiBook.title, mobiBook.author, mobiBook.metadata, mobiBook.cover);
     return result;
 }
 
@@ -126,11 +122,8 @@ BookMetadata::Result BookMetadata::readFb2(BookDto &book)
         result.reason = QStringLiteral("the file cannot be read as a FictionBook or text book");
         return result;
     }
-    book.title = fb2Book.title.isEmpty() ? fileTitle(book.fullPath) : fb2Book.title;
-    book.author = fb2Book.author;
-    for (auto it = fb2Book.metadata.cbegin(); it != fb2Book.metadata.cend(); ++it)
-        setMeta(book, MetaType(it.key()), it.value());
-    result.cover = fb2Book.cover;
+    take(book, result, fb2Book.title.isEmpty() ? fileTitle(book.fullPath) : fb2Book.title,
+         fb2Book.author, fb2Book.metadata, fb2Book.cover);
     return result;
 }
 
@@ -165,6 +158,16 @@ QString BookMetadata::writeCover(const QImage &image, const QString &bookFilePat
 QString BookMetadata::fileTitle(const QString &path)
 {
     return QFileInfo(path).baseName();
+}
+
+void BookMetadata::take(BookDto &book, Result &result, const QString &title, const QString &author,
+                        const QMap<int, QString> &metadata, const QImage &cover)
+{
+    book.title = title;
+    book.author = author;
+    for (auto it = metadata.cbegin(); it != metadata.cend(); ++it)
+        setMeta(book, MetaType(it.key()), it.value());
+    result.cover = cover;
 }
 
 void BookMetadata::setMeta(BookDto &book, MetaType type, const QString &value)

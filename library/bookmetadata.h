@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QMap>
 #include <QString>
 
 // Reads one book file into a library record: title, author, the metadata
@@ -75,5 +76,8 @@ private:
     // Formats whose reader this program does not have yet: the book is
     // stored with its file name as title and no cover.
     static Result readWithoutReader(BookDto &book);
+    // What a format reader found, into the record and the result.
+    static void take(BookDto &book, Result &result, const QString &title, const QString &author,
+                     const QMap<int, QString> &metadata, const QImage &cover);
     static void setMeta(BookDto &book, MetaType type, const QString &value);
 };
