@@ -49,9 +49,14 @@ void SplashScreen::showLoading(int seconds)
 
 int SplashScreen::screenNumber()
 {
-    const int stored = SettingsFile::toInt(
-            SettingsFile::create()->value(QStringLiteral("mainview.screen"), -1), -1);
-    if (stored < 0 || stored >= QGuiApplication::screens().size())
+    // A value that is not a number names no screen.
+    bool ok = false;
+    const int stored = SettingsFile::create()
+                               ->value(QStringLiteral("mainview.screen"), -1)
+                               .toString()
+                               .trimmed()
+                               .toInt(&ok);
+    if (!ok || stored < 0 || stored >= QGuiApplication::screens().size())
         return -1;
     return stored;
 }

@@ -87,14 +87,13 @@ void WindowBar::setMinimizeVisible(bool visible)
 
 QString WindowBar::maximizeButtonStyleSheet(bool maximized)
 {
-    const QString normal
-            = maximized ? QStringLiteral("windowed.png") : QStringLiteral("maximize.png");
-    const QString high
-            = maximized ? QStringLiteral("windowedhigh.png") : QStringLiteral("maximizehigh.png");
+    const QString normal = maximized ? QStringLiteral(":/style/images/windowed.png")
+                                     : QStringLiteral(":/style/images/maximize.png");
+    const QString high = maximized ? QStringLiteral(":/style/images/windowedhigh.png")
+                                   : QStringLiteral(":/style/images/maximizehigh.png");
     return QStringLiteral("QPushButton{ border: none;\twidth: 25px; height: 19px;\t"
-                          "qproperty-iconNormal:url(:/style/images/%1);"
-                          "qproperty-iconHover:url(:/style/images/%2);"
-                          "qproperty-iconPressed:url(:/style/images/%2);}")
+                          "qproperty-iconNormal:url(%1);qproperty-iconHover:url(%2);"
+                          "qproperty-iconPressed:url(%2);}")
             .arg(normal, high);
 }
 
