@@ -22,8 +22,8 @@ int main(int argc, char *argv[])
     const QString key = argc > 1 ? QString::fromLatin1(argv[1]) : QString();
     quirelet helper(key);
     if (key.isEmpty())
-        return quirelet::ExitNoKey;
+        return int(quirelet::ExitCode::NoKey);
     if (!helper.isAttached())
-        return quirelet::ExitNoBlock;
-    return helper.run();
+        return int(quirelet::ExitCode::NoBlock);
+    return int(helper.run());
 }

@@ -96,13 +96,13 @@ bool quirelet::parentGone() const
     return m_parentId != 0 && currentParentId() != m_parentId;
 }
 
-int quirelet::run()
+quirelet::ExitCode quirelet::run()
 {
     m_uid = makeUid();
     for (;;) {
         if (parentGone()) {
             log(QStringLiteral("quirelet::run: the viewer process has gone, ending"), Logger::Info);
-            return ExitParentGone;
+            return ExitCode::ParentGone;
         }
         quint32 number = 0;
         PaginationRequest request;
@@ -124,7 +124,7 @@ int quirelet::run()
             log(QStringLiteral("quirelet::run: the block cannot be used any more: %1 [FAILED]")
                         .arg(m_block.lastError()),
                 Logger::Error);
-            return ExitBlockLost;
+            return ExitCode::BlockLost;
         }
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         QThread::msleep(PollInterval);
@@ -142,11 +142,9 @@ void quirelet::handle(quint32 number, PaginationRequest &request)
         page.mainFrame()->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
         if (m_pageWidth > 0 && m_pageHeight > 0)
             page.setViewportSize(QSize(m_pageWidth, m_pageHeight));
-        if (!request.print || !print(&page, request)) {
-            // Hits are kept in book order, so that the end of the book goes
-            // first if the reply has to shrink.
+        // A cancelled print dialog makes a pagination request of it.
+        if (!request.print || !print(&page, request))
             hitOrder = paginate(&page, request);
-        }
     }
     request.print = false;
 

@@ -25,7 +25,7 @@ class quirelet : public QWidget
 
 public:
     // Exit codes of the helper process.
-    enum ExitCode { ExitParentGone = 0, ExitNoKey = 2, ExitNoBlock = 3, ExitBlockLost = 4 };
+    enum class ExitCode { ParentGone = 0, NoKey = 2, NoBlock = 3, BlockLost = 4 };
 
     explicit quirelet(const QString &key, QWidget *parent = nullptr);
     ~quirelet() override;
@@ -35,8 +35,8 @@ public:
 
     // The request loop: polls the block every 100 ms and answers each new
     // request. Returns only when the helper must end: its parent process has
-    // gone, or the block can no longer be used; the answer is the exit code.
-    int run();
+    // gone, or the block can no longer be used.
+    ExitCode run();
 
 private:
     Q_DISABLE_COPY_MOVE(quirelet)
