@@ -1,6 +1,7 @@
 #include "bookmodel.h"
 
 #include "bookformat.h"
+#include "bookmetadata.h"
 #include "bookprovider.h"
 #include "logger.h"
 
@@ -15,8 +16,6 @@ namespace {
 
 // The widest category number that still names a format.
 constexpr int lastFormatCategory = 1100;
-// The description kind of the book metadata.
-constexpr int descriptionMetaType = 6;
 
 } // namespace
 
@@ -122,7 +121,7 @@ QVariant BookModel::roleValue(const BookDto &book, int role) const
     case FavoriteRole:
         return book.isFavorite == 1;
     case DescriptionRole:
-        return BookProvider::instance()->getMetaData(book.id, descriptionMetaType);
+        return BookProvider::instance()->getMetaData(book.id, BookMetadata::Description);
     case FolderRole:
         return QFileInfo(book.fullPath).path();
     case PathRole:
