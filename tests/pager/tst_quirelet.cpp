@@ -198,6 +198,37 @@ private slots:
         QCOMPARE(client.reply().pageCounts.value(chapter2), 3);
     }
 
+    void paginatesXhtml()
+    {
+        // EPUB chapters are XML: the wrapping, the ids and the paths must work
+        // there as well (lower-case tag names, no HTML entities).
+        QFile file(m_dir.filePath(QStringLiteral("ch4.xhtml")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<?xml version='1.0' encoding='utf-8'?>\n"
+                   "<html xmlns='http://www.w3.org/1999/xhtml'><head><title>x</title>"
+                   "<style>body{margin:0} .b{height:600px;-webkit-column-break-inside:avoid}"
+                   "</style></head><body>"
+                   "<div class='b'>One</div><div class='b'>Two<br/>lines</div>"
+                   "<div class='b' id='last'>Three &#160; whale</div></body></html>");
+        file.close();
+
+        PaginationRequest request = bookRequest({ QStringLiteral("ch4.xhtml") });
+        request.searchText = QStringLiteral("whale");
+        const QString byXPath = QStringLiteral("ch4.xhtml?vorpath=")
+                + QString::fromLatin1(QUrl::toPercentEncoding(
+                        QStringLiteral("/html[1]/body[1]/div[1]/div[1]/div[3]")));
+        request.positions.insert(byXPath, 0);
+        request.positions.insert(QStringLiteral("ch4.xhtml?vorid=true#1"), 0);
+        PaginationClient client;
+        QVERIFY(exchange(client, request));
+        const PaginationRequest &reply = client.reply();
+        QCOMPARE(reply.pageCounts.value(QStringLiteral("ch4.xhtml")), 2);
+        QCOMPARE(reply.positions.value(byXPath), 2);
+        QCOMPARE(reply.positions.value(QStringLiteral("ch4.xhtml?vorid=true#1")), 1);
+        QCOMPARE(reply.searchHits.keys(), QStringList { QStringLiteral("ch4.xhtml#last") });
+        QCOMPARE(reply.positions.value(QStringLiteral("ch4.xhtml#last")), 2);
+    }
+
     void emptyBookChangesNothing()
     {
         PaginationClient client;
