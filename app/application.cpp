@@ -1,9 +1,13 @@
 #include "application.h"
 
+#include "bookmodel.h"
+#include "inputpasswordcontroller.h"
 #include "installinfo.h"
+#include "messageboxcontroller.h"
 #include "paths.h"
 #include "settingsfile.h"
 #include "shell.h"
+#include "workerstates.h"
 
 #include <QDebug>
 #include <QLocale>
@@ -20,6 +24,16 @@ Application::Application(int &argc, char **argv)
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Paths::appHomeDir());
 
     loadTranslator();
+
+    m_bookModel = new BookModel(this);
+    m_messageController = std::make_unique<MessageBoxController>();
+    m_passwordController = new InputPasswordController(this);
+
+    // The workers report through queued signals; the types travel by name.
+    qRegisterMetaType<WorkerStates>("WorkerStates");
+    qRegisterMetaType<ExportErrors>("ExportErrors");
+    qRegisterMetaType<AddBooksErrors>("AddBooksErrors");
+    qRegisterMetaType<ImportErrors>("ImportErrors");
 }
 
 Application::~Application()
@@ -31,7 +45,7 @@ Application::~Application()
 
 Application *Application::instance()
 {
-    return static_cast<Application *>(QCoreApplication::instance());
+    return qobject_cast<Application *>(QCoreApplication::instance());
 }
 
 std::shared_ptr<QSettings> Application::createSettings()
@@ -57,10 +71,10 @@ QString Application::readRegistryVersion()
 
 QStringList Application::supportedFormats()
 {
-    return {QStringLiteral("epub"), QStringLiteral("mobi"), QStringLiteral("prc"),
-            QStringLiteral("fb2"),  QStringLiteral("cbr"),  QStringLiteral("cbz"),
-            QStringLiteral("pdf"),  QStringLiteral("txt"),  QStringLiteral("zip"),
-            QStringLiteral("7z")};
+    return { QStringLiteral("epub"), QStringLiteral("mobi"), QStringLiteral("prc"),
+             QStringLiteral("fb2"),  QStringLiteral("cbr"),  QStringLiteral("cbz"),
+             QStringLiteral("pdf"),  QStringLiteral("txt"),  QStringLiteral("zip"),
+             QStringLiteral("7z") };
 }
 
 QString Application::systemLanguage()
@@ -70,8 +84,8 @@ QString Application::systemLanguage()
 
 QString Application::translationFilePath(const QString &language)
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/translations") + QLatin1Char('/')
-            + QStringLiteral("vellumin_%1.qm").arg(language);
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/translations")
+            + QLatin1Char('/') + QStringLiteral("vellumin_%1.qm").arg(language);
 }
 
 void Application::loadTranslator()

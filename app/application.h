@@ -7,6 +7,9 @@
 
 #include <memory>
 
+class BookModel;
+class InputPasswordController;
+class MessageBoxController;
 class QTranslator;
 
 // The one application object of the main program: names the program to Qt,
@@ -19,7 +22,16 @@ public:
     Application(int &argc, char **argv);
     ~Application() override;
 
+    // The running application object; null when the running QApplication
+    // is not one (tests that build widgets on a plain QApplication).
     static Application *instance();
+
+    // The hand-over of password and message requests from loading threads
+    // to the GUI; both live as long as the application.
+    InputPasswordController *inputPasswordController() const { return m_passwordController; }
+    // The library's one book model; a child of the application.
+    BookModel *bookModel() const { return m_bookModel; }
+    MessageBoxController *messageBoxController() const { return m_messageController.get(); }
 
     // A new QSettings on "settings.ini"; callable from any thread.
     static std::shared_ptr<QSettings> createSettings();
@@ -50,4 +62,9 @@ public slots:
 
 private:
     QTranslator *m_translator = nullptr;
+    // No QObject parent: a loading thread may still ask while the children
+    // of the application are torn down.
+    std::unique_ptr<MessageBoxController> m_messageController;
+    InputPasswordController *m_passwordController = nullptr;
+    BookModel *m_bookModel = nullptr;
 };

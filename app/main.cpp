@@ -1,15 +1,44 @@
 #include "application.h"
+#include "bookprovider.h"
 #include "commandline.h"
 #include "logger.h"
 #include "mainview.h"
+#include "messageview.h"
 #include "settings.h"
+#include "splashscreen.h"
+#include "stylesheet.h"
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include <memory>
+
+namespace {
+
+// How long the splash shows its loading line. VELLUMIN_SPLASH_MS overrides
+// the usual two seconds (the start-up benchmark sets it to 0).
+int splashSeconds()
+{
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("VELLUMIN_SPLASH_MS", &ok);
+    if (!ok)
+        return 2;
+    return ms <= 0 ? 0 : (ms + 999) / 1000;
+}
+
+QScreen *screenOf(QWidget *widget)
+{
+    QScreen *screen = widget->windowHandle() ? widget->windowHandle()->screen() : nullptr;
+    if (!screen)
+        screen = QGuiApplication::screenAt(widget->geometry().center());
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -30,16 +59,39 @@ int main(int argc, char *argv[])
     if (!QFile::exists(Application::settingsFilePath(QStringLiteral("settings.ini"))))
         settings->save();
 
-    QScreen *screen = QGuiApplication::primaryScreen();
-    const int width = CommandLine::mainWindowBaseWidth(screen ? screen->geometry()
-                                                              : QRect(0, 0, 900, 900));
+    reloadStyleSheet();
+
+    const QPixmap splashPixmap
+            = QIcon(QStringLiteral(":/style/images/splash.png")).pixmap(QSize(372, 186));
+    SplashScreen splash(splashPixmap);
+    splash.setVersionText(Application::displayVersion());
+    splash.show();
+    if (const int seconds = splashSeconds())
+        splash.showLoading(seconds);
+
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/style/images/vellumin.ico")));
+
+    BookProvider *library = BookProvider::instance();
+    const bool libraryOpen = library->createConnection();
+    // TODO: reload the category model here once the application owns one.
+
+    QScreen *screen = screenOf(&splash);
+    const int width
+            = CommandLine::mainWindowBaseWidth(screen ? screen->geometry() : QRect(0, 0, 900, 900));
     auto mainView = std::make_unique<MainView>(width, 500);
     mainView->show();
+    splash.finish(mainView.get());
+
+    if (!libraryOpen) {
+        // The program still runs (reading needs no library), but the user
+        // must know that nothing will be stored.
+        MessageView box(library->connectionErrorTitle(), library->lastError(), mainView.get());
+        box.exec();
+    }
 
     app.setActivationWindow(mainView.get(), true);
     mainView->handleMessage(message);
-    QObject::connect(&app, &Application::messageReceived, mainView.get(),
-                     &MainView::handleMessage);
+    QObject::connect(&app, &Application::messageReceived, mainView.get(), &MainView::handleMessage);
 
     // Developer switch for start-up measurements: leave as soon as the first
     // window is up.

@@ -1,0 +1,75 @@
+#include "mainviewparts.h"
+
+#include "application.h"
+#include "handoverdialogs.h"
+#include "messageview.h"
+#include "placeholderpages.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+
+MainViewParts MainViewParts::standard()
+{
+    MainViewParts parts;
+    // TODO: the library screen, the reading frame, its panels, the search
+    // line, the properties editor and the reading controller replace these
+    // placeholders as their parts of the program land.
+    parts.createLibraryPage = [](QWidget *parent) { return new PlaceholderLibraryPage(parent); };
+    parts.createReaderPage = [](QWidget *parent) { return new PlaceholderReaderPage(parent); };
+    parts.createContentsPanel = [](QWidget *parent) {
+        return new PlaceholderSidePanel(QStringLiteral("tocView"), parent);
+    };
+    parts.createNotesPanel = [](QWidget *parent) {
+        return new PlaceholderSidePanel(QStringLiteral("notesView"), parent);
+    };
+    parts.createSearchPanel = [](QWidget *parent) {
+        return new PlaceholderSidePanel(QStringLiteral("searchView"), parent);
+    };
+    parts.createPropertiesPanel
+            = [](QWidget *parent) { return new PlaceholderPropertiesPanel(parent); };
+    parts.createSearchBox = [](QWidget *parent) { return new LineSearchBox(parent); };
+
+    if (Application *application = Application::instance()) {
+        parts.passwordController = application->inputPasswordController();
+        parts.messageController = application->messageBoxController();
+    }
+
+    parts.getOpenFileNames = [](QWidget *parent, const QString &caption, const QString &folder,
+                                const QString &filter) {
+        return QFileDialog::getOpenFileNames(parent, caption, folder, filter);
+    };
+    parts.showMessage = [](QWidget *parent, const QString &title, const QString &text) {
+        MessageView box(title, text, parent);
+        box.exec();
+    };
+    parts.answerPassword = answerPasswordRequest;
+    parts.answerMessage = answerMessageRequest;
+    parts.openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    return parts;
+}
+
+MainViewParts MainViewParts::completed() const
+{
+    const MainViewParts defaults = standard();
+    MainViewParts parts = *this;
+    auto fill = [](auto &member, const auto &fallback) {
+        if (!member)
+            member = fallback;
+    };
+    fill(parts.createLibraryPage, defaults.createLibraryPage);
+    fill(parts.createReaderPage, defaults.createReaderPage);
+    fill(parts.createContentsPanel, defaults.createContentsPanel);
+    fill(parts.createNotesPanel, defaults.createNotesPanel);
+    fill(parts.createSearchPanel, defaults.createSearchPanel);
+    fill(parts.createPropertiesPanel, defaults.createPropertiesPanel);
+    fill(parts.createSearchBox, defaults.createSearchBox);
+    fill(parts.readingContext, defaults.readingContext);
+    fill(parts.passwordController, defaults.passwordController);
+    fill(parts.messageController, defaults.messageController);
+    fill(parts.getOpenFileNames, defaults.getOpenFileNames);
+    fill(parts.showMessage, defaults.showMessage);
+    fill(parts.answerPassword, defaults.answerPassword);
+    fill(parts.answerMessage, defaults.answerMessage);
+    fill(parts.openUrl, defaults.openUrl);
+    return parts;
+}

@@ -1,0 +1,8 @@
+#include "bookpropertiespanel.h"
+
+BookPropertiesPanel::BookPropertiesPanel(QWidget *parent)
+    : QFrame(parent)
+{
+}
+
+BookPropertiesPanel::~BookPropertiesPanel() = default;

@@ -1,0 +1,8 @@
+#include "librarypage.h"
+
+LibraryPage::LibraryPage(QWidget *parent)
+    : QFrame(parent)
+{
+}
+
+LibraryPage::~LibraryPage() = default;

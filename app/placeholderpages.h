@@ -1,0 +1,116 @@
+#pragma once
+
+#include "bookpropertiespanel.h"
+#include "librarypage.h"
+#include "readerpage.h"
+#include "readingcontext.h"
+#include "searchbox.h"
+#include "sidepanel.h"
+
+class QLabel;
+class QLineEdit;
+
+// Stand-ins for the pages and panels whose parts of the program are not
+// built yet. They show a short notice, log what was asked of them and never
+// pretend to have done it: the library page adds nothing, the reader page
+// opens nothing (so the window returns to the library).
+
+class PlaceholderLibraryPage : public LibraryPage
+{
+    Q_OBJECT
+public:
+    explicit PlaceholderLibraryPage(QWidget *parent = nullptr);
+
+public slots:
+    void readSettings() override { }
+    void onAddFiles(const QFileInfoList &files, bool showCompleteMessage = true,
+                    bool openLastAddedBook = false) override;
+    void onAddDir() override;
+    void onAddOperationStateChange(bool enabled) override { setEnabled(enabled); }
+    void filterBooks(const QString &text) override { m_filter = text; }
+    void activateCategoryButton() override { }
+
+public:
+    QString filter() const { return m_filter; }
+
+private:
+    QString m_filter;
+};
+
+class PlaceholderReaderPage : public ReaderPage
+{
+    Q_OBJECT
+public:
+    explicit PlaceholderReaderPage(QWidget *parent = nullptr);
+
+    bool openBook(const BookDto &book) override;
+    void beginResize() override { }
+    void endResize() override { }
+    void setFullScreen(bool) override { }
+    void back() override { }
+    void print() override { }
+};
+
+// A panel that only says what it will hold; Escape closes it.
+class PlaceholderSidePanel : public SidePanel
+{
+    Q_OBJECT
+public:
+    PlaceholderSidePanel(const QString &objectName, QWidget *parent = nullptr);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+};
+
+class PlaceholderPropertiesPanel : public BookPropertiesPanel
+{
+    Q_OBJECT
+public:
+    explicit PlaceholderPropertiesPanel(QWidget *parent = nullptr);
+
+    void setBookId(int bookId) override { m_bookId = bookId; }
+    int bookId() const { return m_bookId; }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    int m_bookId = -1;
+};
+
+// A plain line edit behind the tool bar's search face: Return searches,
+// every edit reports the text, and emptying the line reports a clean.
+class LineSearchBox : public SearchBox
+{
+    Q_OBJECT
+public:
+    explicit LineSearchBox(QWidget *parent = nullptr);
+
+    QString text() const override;
+    void setText(const QString &text) override;
+    void clear() override;
+    void setCompleter(QCompleter *completer) override;
+    void setPlaceholderText(const QString &text) override;
+    void selectAll() override;
+
+    QLineEdit *lineEdit() const { return m_edit; }
+
+private:
+    QLineEdit *m_edit = nullptr;
+};
+
+// The reading controller while no reading view exists: nothing is open, so
+// there is nothing to navigate.
+class IdleReadingContext : public ReadingContext
+{
+    Q_OBJECT
+public:
+    explicit IdleReadingContext(QObject *parent = nullptr);
+
+public slots:
+    void navigateToPage(int) override { }
+    void navigateToPosition(int) override { }
+    void navigateToPositionPath(const QString &) override { }
+    void clearSearch() override { }
+    void setSearchingText(const QString &text) override { emit searhingTextChanged(text); }
+};
