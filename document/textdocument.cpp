@@ -3,10 +3,12 @@
 #include "settings.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFontMetrics>
 #include <QFontMetricsF>
+#include <QImageReader>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
@@ -258,6 +260,37 @@ TextViewer *TextDocument::viewer()
 void TextDocument::setViewer(TextViewer *viewer)
 {
     m_viewer = viewer;
+}
+
+QString TextDocument::titleOfSection(const QList<TocItem> &entries, int position)
+{
+    if (entries.isEmpty())
+        return QString();
+    if (entries.size() == 1 || position < entries.first().position)
+        return entries.first().title;
+    for (int i = 1; i < entries.size(); ++i) {
+        if (entries.at(i - 1).position <= position && position < entries.at(i).position)
+            return entries.at(i - 1).title;
+    }
+    return entries.last().title;
+}
+
+QImage TextDocument::decodeImage(const QByteArray &data)
+{
+    // Books carry pictures of a few megapixels; a header that claims more
+    // is taken as damaged rather than allocated.
+    constexpr int maximumSide = 20000;
+    constexpr qint64 maximumArea = 40000000;
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > maximumSide || size.height() > maximumSide
+        || qint64(size.width()) * size.height() > maximumArea)
+        return QImage();
+    return reader.read();
 }
 
 int TextDocument::findAnchorBlock(const QString &name) const

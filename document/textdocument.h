@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QList>
 #include <QMargins>
 #include <QRectF>
@@ -62,6 +63,15 @@ public:
     // Position of the first anchor named name (exact match); 0 when there is
     // none or the name is empty.
     int findAnchorBlock(const QString &name) const;
+
+    // Title of the contents section that holds position, looking at the
+    // entries in their order: the entry at or before it, the first entry
+    // before the first one; "" without entries.
+    static QString titleOfSection(const QList<TocItem> &entries, int position);
+    // An embedded picture, decoded only when the size its header declares
+    // is one the reader is willing to allocate; a null image otherwise, and
+    // for data that is no picture. Callable from any thread.
+    static QImage decodeImage(const QByteArray &data);
 
     QColor backgroundColor() const { return m_backgroundColor; }
     QColor highlightColor() const { return m_highlightColor; }

@@ -1,10 +1,11 @@
 #include "fbdescription.h"
 
+#include "textdocument.h"
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QRegularExpression>
 #include <QTextCodec>
 #include <QTextStream>
@@ -81,20 +82,6 @@ namespace {
                 --depth;
         }
         return true;
-    }
-
-    QImage decodePicture(const QByteArray &data)
-    {
-        QBuffer buffer;
-        buffer.setData(data);
-        buffer.open(QIODevice::ReadOnly);
-        QImageReader reader(&buffer);
-        reader.setDecideFormatFromContent(true);
-        const QSize size = reader.size();
-        if (!size.isValid() || size.width() > maximumImageSide || size.height() > maximumImageSide
-            || qint64(size.width()) * size.height() > maximumImageArea)
-            return QImage();
-        return reader.read();
     }
 
 } // namespace
@@ -208,7 +195,7 @@ void FbDescription::readBinary(const QDomElement &binary)
 {
     const QString id = binary.attribute(QStringLiteral("id"));
     const QByteArray data = QByteArray::fromBase64(binary.firstChild().nodeValue().toLatin1());
-    images.insert(id, decodePicture(data));
+    images.insert(id, TextDocument::decodeImage(data));
 }
 
 void FbDescription::readDescription(const QDomElement &description)

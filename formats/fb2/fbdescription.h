@@ -108,8 +108,4 @@ private:
 // quotes); "UTF-8" when it names none.
 QString detectEncoding(const QString &firstLine);
 
-// Largest picture decoded from a book, in pixels per side and in total.
-constexpr int maximumImageSide = 20000;
-constexpr qint64 maximumImageArea = 40000000;
-
 } // namespace fb2

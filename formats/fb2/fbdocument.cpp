@@ -241,16 +241,7 @@ QList<TocItem> FbDocument::tableOfContents()
 
 QString FbDocument::titleByPosition(int position)
 {
-    const QList<TocItem> entries = tableOfContents();
-    if (entries.isEmpty())
-        return QString();
-    if (entries.size() == 1 || position < entries.first().position)
-        return entries.first().title;
-    for (int i = 1; i < entries.size(); ++i) {
-        if (entries.at(i - 1).position <= position && position < entries.at(i).position)
-            return entries.at(i - 1).title;
-    }
-    return entries.last().title;
+    return titleOfSection(tableOfContents(), position);
 }
 
 } // namespace fb2

@@ -164,15 +164,7 @@ QList<TocItem> MobiDocument::tableOfContents()
 
 QString MobiDocument::titleByPosition(int position)
 {
-    if (m_toc.isEmpty())
-        return QString();
-    if (m_toc.size() == 1 || position < m_toc.first().position)
-        return m_toc.first().title;
-    for (int i = 1; i < m_toc.size(); ++i) {
-        if (m_toc.at(i - 1).position <= position && position < m_toc.at(i).position)
-            return m_toc.at(i - 1).title;
-    }
-    return m_toc.last().title;
+    return titleOfSection(m_toc, position);
 }
 
 QVariant MobiDocument::loadResource(int type, const QUrl &name)

@@ -1,9 +1,8 @@
 #include "mobifile.h"
 
 #include "logger.h"
+#include "textdocument.h"
 
-#include <QBuffer>
-#include <QImageReader>
 #include <QTextCodec>
 
 #include <cstring>
@@ -19,9 +18,6 @@ namespace {
     // header length on; the flags lie at this offset of record 0.
     constexpr quint32 extraFlagsHeaderLength = 0xE4;
     constexpr qint64 extraFlagsOffset = 0xF2;
-    // Largest picture decoded: sides and area (pixels) of the image.
-    constexpr int maximumImageSide = 20000;
-    constexpr qint64 maximumImageArea = 40000000;
 
     quint16 be16(const uchar *p)
     {
@@ -316,7 +312,7 @@ QImage MobiFile::image(int n) const
     const QByteArray data = record(firstImageRecord() + n);
     if (data.isNull() || !looksLikePicture(data))
         return QImage();
-    return decodeCheckedImage(data);
+    return TextDocument::decodeImage(data);
 }
 
 QImage MobiFile::coverImage() const
@@ -396,20 +392,6 @@ QString MobiTextEncodingName(quint32 value)
     default:
         return QString();
     }
-}
-
-QImage decodeCheckedImage(const QByteArray &data)
-{
-    QBuffer buffer;
-    buffer.setData(data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
-    const QSize size = reader.size();
-    if (!size.isValid() || size.width() > maximumImageSide || size.height() > maximumImageSide
-        || qint64(size.width()) * size.height() > maximumImageArea)
-        return QImage();
-    return reader.read();
 }
 
 } // namespace mobi

@@ -142,9 +142,4 @@ QString MobiBookTypeName(quint32 value);
 // "UTF-8" for 65001, "Cp1252" for 1252, else "".
 QString MobiTextEncodingName(quint32 value);
 
-// Decodes a picture after checking its declared size: a picture larger than
-// the decoder is willing to allocate, or one whose size cannot be read from
-// its header, gives a null image.
-QImage decodeCheckedImage(const QByteArray &data);
-
 } // namespace mobi

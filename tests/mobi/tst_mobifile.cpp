@@ -3,6 +3,7 @@
 #include "mobimetadata.h"
 #include "mobiwriter.h"
 #include "testenvironment.h"
+#include "textdocument.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -257,9 +258,9 @@ void TestMobiFile::oversizedPictureIsNotDecoded()
     QByteArray bmp = picture(2, 2, "BMP");
     bmp.replace(18, 4, QByteArray("\x30\x75\x00\x00", 4));
     bmp.replace(22, 4, QByteArray("\x30\x75\x00\x00", 4));
-    QVERIFY(mobi::decodeCheckedImage(bmp).isNull());
-    QCOMPARE(mobi::decodeCheckedImage(picture(2, 2, "BMP")).size(), QSize(2, 2));
-    QVERIFY(mobi::decodeCheckedImage("not a picture").isNull());
+    QVERIFY(TextDocument::decodeImage(bmp).isNull());
+    QCOMPARE(TextDocument::decodeImage(picture(2, 2, "BMP")).size(), QSize(2, 2));
+    QVERIFY(TextDocument::decodeImage("not a picture").isNull());
 }
 
 void TestMobiFile::plainPalmDocBook()
