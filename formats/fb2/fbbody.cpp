@@ -8,6 +8,9 @@
 #include <QUuid>
 #include <QVector>
 
+#include <functional>
+#include <initializer_list>
+
 namespace fb2 {
 
 namespace {
@@ -55,6 +58,23 @@ namespace {
         QString paragraph(const QDomElement &element)
         {
             return QLatin1String("<p>") + inlineHtml(element) + QLatin1String("</p>");
+        }
+
+        // A fragment is made of its child elements, each by the rule for its
+        // name; children without a rule add nothing.
+        struct Rule
+        {
+            const char *name;
+            std::function<QString(const QDomElement &)> make;
+        };
+        QString children(const QDomElement &element, std::initializer_list<Rule> rules);
+        std::function<QString(const QDomElement &)> paragraphRule()
+        {
+            return [this](const QDomElement &child) { return paragraph(child); };
+        }
+        static std::function<QString(const QDomElement &)> text(const char *html)
+        {
+            return [html](const QDomElement &) { return QString::fromLatin1(html); };
         }
 
         // Counts the fragment levels entered; past the limit a fragment becomes
@@ -158,7 +178,8 @@ namespace {
         }
     }
 
-    QString Converter::title(const QDomElement &element)
+    QString Converter::children(const QDomElement &element,
+                                std::initializer_list<Converter::Rule> rules)
     {
         const Level level(&m_depth);
         if (level.tooDeep())
@@ -167,88 +188,51 @@ namespace {
         for (QDomElement child = element.firstChildElement(); !child.isNull();
              child = child.nextSiblingElement()) {
             const QString name = child.tagName();
-            if (name == QLatin1String("p"))
-                html += paragraph(child);
-            else if (name == QLatin1String("empty-line"))
-                html += QLatin1String("<br/>");
+            for (const Rule &rule : rules) {
+                if (name == QLatin1String(rule.name)) {
+                    html += rule.make(child);
+                    break;
+                }
+            }
         }
         return html;
+    }
+
+    QString Converter::title(const QDomElement &element)
+    {
+        return children(element, { { "p", paragraphRule() }, { "empty-line", text("<br/>") } });
     }
 
     QString Converter::epigraph(const QDomElement &element)
     {
-        const Level level(&m_depth);
-        if (level.tooDeep())
-            return escapedText(element);
-        QString html;
-        for (QDomElement child = element.firstChildElement(); !child.isNull();
-             child = child.nextSiblingElement()) {
-            const QString name = child.tagName();
-            if (name == QLatin1String("p"))
-                html += paragraph(child);
-            else if (name == QLatin1String("poem"))
-                html += poem(child);
-            else if (name == QLatin1String("cite"))
-                html += cite(child);
-            else if (name == QLatin1String("empty-line"))
-                html += QLatin1String("<br/>");
-        }
-        return html;
+        return children(element,
+                        { { "p", paragraphRule() },
+                          { "poem", [this](const QDomElement &child) { return poem(child); } },
+                          { "cite", [this](const QDomElement &child) { return cite(child); } },
+                          { "empty-line", text("<br/>") } });
     }
 
     QString Converter::cite(const QDomElement &element)
     {
-        const Level level(&m_depth);
-        if (level.tooDeep())
-            return escapedText(element);
-        QString html;
-        for (QDomElement child = element.firstChildElement(); !child.isNull();
-             child = child.nextSiblingElement()) {
-            const QString name = child.tagName();
-            if (name == QLatin1String("p"))
-                html += paragraph(child);
-            else if (name == QLatin1String("empty-line"))
-                html += QLatin1String("</br>");
-        }
-        return html;
+        return children(element, { { "p", paragraphRule() }, { "empty-line", text("</br>") } });
     }
 
     QString Converter::poem(const QDomElement &element)
     {
-        const Level level(&m_depth);
-        if (level.tooDeep())
-            return escapedText(element);
-        QString html;
-        for (QDomElement child = element.firstChildElement(); !child.isNull();
-             child = child.nextSiblingElement()) {
-            const QString name = child.tagName();
-            if (name == QLatin1String("title"))
-                html += title(child);
-            else if (name == QLatin1String("epigraph"))
-                html += epigraph(child);
-            else if (name == QLatin1String("empty-line"))
-                html += QLatin1String("<br/>");
-            else if (name == QLatin1String("stanza"))
-                html += stanza(child);
-        }
-        return html;
+        return children(
+                element,
+                { { "title", [this](const QDomElement &child) { return title(child); } },
+                  { "epigraph", [this](const QDomElement &child) { return epigraph(child); } },
+                  { "empty-line", text("<br/>") },
+                  { "stanza", [this](const QDomElement &child) { return stanza(child); } } });
     }
 
     QString Converter::stanza(const QDomElement &element)
     {
-        const Level level(&m_depth);
-        if (level.tooDeep())
-            return escapedText(element);
-        QString html;
-        for (QDomElement child = element.firstChildElement(); !child.isNull();
-             child = child.nextSiblingElement()) {
-            const QString name = child.tagName();
-            if (name == QLatin1String("title"))
-                html += title(child);
-            else if (name == QLatin1String("v"))
-                html += inlineHtml(child);
-        }
-        return html;
+        return children(
+                element,
+                { { "title", [this](const QDomElement &child) { return title(child); } },
+                  { "v", [this](const QDomElement &child) { return inlineHtml(child); } } });
     }
 
     QString Converter::inlineHtml(const QDomNode &node)
