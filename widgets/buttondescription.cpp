@@ -77,6 +77,15 @@ void ButtonDescription::paintEvent(QPaintEvent *)
         textRect = QRectF(textLeft, centerY - textSize.height() / 2.0, width() - textLeft,
                           textSize.height());
         painter.drawPixmap(iconRect.topLeft(), QIcon(iconPath).pixmap(iconRect.size()));
+    } else if (!m_description.isEmpty()) {
+        // No icon in this state: the description keeps its place at the
+        // left padding and the text follows it, as if the icon were empty.
+        const qreal x = m_iconPaddingLeft;
+        descriptionRect = QRectF(x, centerY - descriptionSize.height() / 2.0,
+                                 descriptionSize.width(), descriptionSize.height());
+        const qreal textLeft = x + descriptionSize.width() + m_textPadding;
+        textRect = QRectF(textLeft, centerY - textSize.height() / 2.0, width() - textLeft,
+                          textSize.height());
     }
 
     if (!m_description.isEmpty()) {

@@ -55,6 +55,7 @@ private slots:
     void hoveredButtonWithoutHoverIconDrawsNoIcon();
     void menuIconSitsAtTheRightEdge();
     void descriptionSizeHint();
+    void descriptionWithoutIconStaysVisible();
 
 private:
     QTemporaryDir m_dir;
@@ -367,6 +368,32 @@ void TestButton::descriptionSizeHint()
     const int descriptionWidth
             = button.fontMetrics().size(Qt::TextShowMnemonic, button.description()).width();
     QCOMPARE(button.sizeHint().width() - bare.sizeHint().width(), descriptionWidth + 9);
+}
+
+void TestButton::descriptionWithoutIconStaysVisible()
+{
+    ButtonDescription button;
+    makeBare(button);
+    button.resize(320, 30);
+    button.setText(QStringLiteral("Title"));
+    button.setDescription(QStringLiteral("Continue reading"));
+    button.setColorTextNormal(Qt::blue);
+    button.setColorDescriptionNormal(Qt::red);
+    const QImage image = paint(button);
+    int lastRed = -1;
+    int firstBlue = image.width();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor color = image.pixelColor(x, y);
+            if (color.red() > 200 && color.green() < 60 && color.blue() < 60)
+                lastRed = qMax(lastRed, x);
+            if (color.blue() > 200 && color.red() < 60 && color.green() < 60)
+                firstBlue = qMin(firstBlue, x);
+        }
+    }
+    QVERIFY(lastRed > 0);
+    QVERIFY(firstBlue < image.width());
+    QVERIFY(lastRed < firstBlue);
 }
 
 VL_TEST_WIDGETS_MAIN(TestButton)

@@ -61,7 +61,7 @@ class TestStyleSheet : public QObject
     Q_OBJECT
 
 private slots:
-    void everyStylePathInTheSourcesExists();
+    void everyResourcePathInTheSourcesExists();
     void everyImageReads();
     void namedImagesHaveTheirSizes_data();
     void namedImagesHaveTheirSizes();
@@ -72,9 +72,16 @@ private slots:
     void reloadReplacesTheSheet();
 };
 
-void TestStyleSheet::everyStylePathInTheSourcesExists()
+void TestStyleSheet::everyResourcePathInTheSourcesExists()
 {
-    const QRegularExpression pattern(QStringLiteral(":/style/[A-Za-z0-9_@%./-]*"));
+    // The trees this program embeds; the page script's tree is checked when
+    // its resources are part of the build.
+    QString trees = QStringLiteral("style");
+#ifdef VL_ENGINE_RESOURCES
+    trees += QStringLiteral("|engine|ebook");
+#endif
+    const QRegularExpression pattern(
+            QStringLiteral("(?:qrc)?:/(?:%1)/[A-Za-z0-9_@%./-]*").arg(trees));
     QStringList missing;
     int seen = 0;
     const QStringList files = sourceFiles();
@@ -84,6 +91,8 @@ void TestStyleSheet::everyStylePathInTheSourcesExists()
         auto matches = pattern.globalMatch(text);
         while (matches.hasNext()) {
             QString path = matches.next().captured();
+            if (path.startsWith(QLatin1String("qrc")))
+                path.remove(0, 3);
             while (path.endsWith(QLatin1Char('.')))
                 path.chop(1);
             ++seen;

@@ -290,11 +290,27 @@ void buttons()
     for (const auto &tab : tabs)
         buttonStates(QLatin1String(tab[0]), maker<TabButton>(tab[0], QLatin1String(tab[1])),
                      QStringLiteral("settingsViewContent"), QSize(160, 56));
-    const char *const window[] = { "windowMinimize", "windowMaximize", "windowClose",
-                                   "buttonCloseSettings", "buttonNavigateBack" };
-    for (const char *name : window)
-        buttonStates(QLatin1String(name), maker<Button>(name, QString()),
-                     QStringLiteral("mainView"), QSize(90, 50));
+    // The title bar's buttons at the sizes the bar gives them.
+    const struct
+    {
+        const char *name;
+        QSize size;
+    } window[] = { { "windowMinimize", QSize(26, 19) },
+                   { "windowMaximize", QSize(25, 19) },
+                   { "windowClose", QSize(45, 19) },
+                   { "buttonCloseSettings", QSize(31, 19) },
+                   { "buttonNavigateBack", QSize(30, 30) } };
+    for (const auto &entry : window)
+        buttonStates(
+                QLatin1String(entry.name),
+                [entry](QWidget *parent) {
+                    auto *button = new Button(parent);
+                    button->setObjectName(QLatin1String(entry.name));
+                    button->setFixedSize(entry.size);
+                    button->setIconSize(entry.size);
+                    return button;
+                },
+                QStringLiteral("mainView"), QSize(90, 50));
 }
 
 void dialogs()
