@@ -339,8 +339,10 @@ void MainView::connectSignals()
     connect(shortcutFind, &QShortcut::activated, this, &MainView::onHotKeyCtrlF);
 
     connect(m_readingContext, &ReadingContext::bookInfoChanged, this, &MainView::bookInfoChanged);
-    connect(m_readingContext, &ReadingContext::notesCountChanged, this,
-            [this](int count) { m_buttonNotes->setText(tr("Notes (%1)").arg(count)); });
+    connect(m_readingContext, &ReadingContext::notesCountChanged, this, [this](int count) {
+        m_notesCount = count;
+        m_buttonNotes->setText(tr("Notes (%1)").arg(count));
+    });
     connect(m_readingContext, &ReadingContext::searhingTextChanged, this,
             &MainView::onSearchTextChanged);
 
@@ -391,7 +393,8 @@ void MainView::retranslateUi()
     m_buttonAddBook->setText(tr("Add book"));
     m_buttonAddFolder->setText(tr("Add folder"));
     m_buttonContents->setText(tr("Contents"));
-    m_buttonNotes->setText(tr("Notes"));
+    // The count stays when the texts are set again on a page switch.
+    m_buttonNotes->setText(m_notesCount < 0 ? tr("Notes") : tr("Notes (%1)").arg(m_notesCount));
     m_buttonBack->setText(tr("Back"));
     m_buttonPrint->setText(tr("Print"));
     m_buttonHelp->setText(tr("Help"));
@@ -511,34 +514,25 @@ void MainView::onStartUp()
 
 void MainView::onSearch(const QString &text)
 {
-    switch (currentPage()) {
-    case StartPage:
-        setPage(LibraryPageIndex);
-        m_libraryPage->filterBooks(text);
-        break;
-    case LibraryPageIndex:
-        m_libraryPage->filterBooks(text);
-        break;
-    case ReaderPageIndex:
+    if (currentPage() == ReaderPageIndex) {
         m_readingContext->setSearchingText(text);
         showWindowAnimated(m_searchPanel);
-        break;
+    } else {
+        filterLibrary(text);
     }
 }
 
 void MainView::onFilterChanged(const QString &text)
 {
-    switch (currentPage()) {
-    case StartPage:
+    if (currentPage() != ReaderPageIndex)
+        filterLibrary(text);
+}
+
+void MainView::filterLibrary(const QString &text)
+{
+    if (currentPage() == StartPage)
         setPage(LibraryPageIndex);
-        m_libraryPage->filterBooks(text);
-        break;
-    case LibraryPageIndex:
-        m_libraryPage->filterBooks(text);
-        break;
-    default:
-        break;
-    }
+    m_libraryPage->filterBooks(text);
 }
 
 void MainView::onSearchTextChanged(const QString &text)
@@ -734,6 +728,7 @@ void MainView::startPanelAnimation(QAbstractAnimation *first, QAbstractAnimation
 
 void MainView::handleMessage(const QString &message)
 {
+    Logger::instance()->write(QStringLiteral("main_view msg:%1").arg(message), Logger::Debug);
     const QStringList arguments = CommandLine::parseMessage(message);
     Logger::instance()->write(
             QStringLiteral("MainView::handleMessage: %1 argument(s): ").arg(arguments.size())

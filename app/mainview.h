@@ -178,6 +178,8 @@ private:
     void retranslateUi();
     void refreshStyleProperties();
     void setPage(int page);
+    // Shows the library (from the start page) filtered by the text.
+    void filterLibrary(const QString &text);
     void changeWindowState(int newState);
     void applyFrameMargins(bool fullScreen);
     int shadowMargin() const;
@@ -202,6 +204,8 @@ private:
     bool m_dragging = false;
     bool m_pressedOnTitle = false;
     int m_loadingCounter = 1;
+    // Notes of the open book; -1 until the reading controller tells.
+    int m_notesCount = -1;
     QTimer m_loadingTimer;
     // Each opening gets a ticket; a hash that arrives for an older ticket
     // (the user opened something else or left the reader) opens nothing.

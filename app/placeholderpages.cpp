@@ -98,7 +98,7 @@ LineSearchBox::LineSearchBox(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_edit);
     m_edit->setClearButtonEnabled(true);
-    setMinimumWidth(200);
+    setMinimumWidth(260);
 
     connect(m_edit, &QLineEdit::returnPressed, this, [this] { emit search(m_edit->text()); });
     connect(m_edit, &QLineEdit::textChanged, this, &SearchBox::changed);

@@ -54,6 +54,23 @@ void refill(QComboBox *combo, const QList<QPair<QString, QVariant>> &items)
     combo->setCurrentIndex(index);
 }
 
+// A tab page: a frame holding a form above a stretch.
+QFormLayout *makeTabPage(QWidget *parent, QFrame **page, const QMargins &pageMargins,
+                         const QMargins &formMargins)
+{
+    *page = new QFrame(parent);
+    (*page)->setObjectName(QStringLiteral("settingBox"));
+    auto *layout = new QVBoxLayout(*page);
+    layout->setContentsMargins(pageMargins);
+    auto *form = new QFormLayout;
+    form->setContentsMargins(formMargins);
+    form->setVerticalSpacing(16);
+    form->setLabelAlignment(Qt::AlignRight | Qt::AlignTop);
+    layout->addLayout(form);
+    layout->addStretch();
+    return form;
+}
+
 // Centres a check box vertically in its form row.
 QWidget *centred(QWidget *field, QWidget *parent)
 {
@@ -158,14 +175,8 @@ void SettingsView::buildUi()
 
 QWidget *SettingsView::buildSystemPage()
 {
-    auto *page = new QFrame(this);
-    page->setObjectName(QStringLiteral("settingBox"));
-    auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto *form = new QFormLayout;
-    form->setContentsMargins(20, 21, 10, 0);
-    form->setVerticalSpacing(16);
-    form->setLabelAlignment(Qt::AlignRight | Qt::AlignTop);
+    QFrame *page = nullptr;
+    QFormLayout *form = makeTabPage(this, &page, QMargins(0, 0, 0, 0), QMargins(20, 21, 10, 0));
 
     m_languageCombo = makeFixedCombo(page);
     m_languageDelegate = new ComboBoxItemDelegate(m_languageCombo);
@@ -204,8 +215,6 @@ QWidget *SettingsView::buildSystemPage()
     form->addRow(m_alignmentCaption, m_alignmentCombo);
     form->addRow(m_naviSliderCaption, m_naviSliderCheck);
     form->addRow(m_updateCaption, m_updateCheck);
-    layout->addLayout(form);
-    layout->addStretch();
 
     fillLanguages();
     return page;
@@ -213,14 +222,8 @@ QWidget *SettingsView::buildSystemPage()
 
 QWidget *SettingsView::buildProfilesPage()
 {
-    auto *page = new QFrame(this);
-    page->setObjectName(QStringLiteral("settingBox"));
-    auto *layout = new QVBoxLayout(page);
-    layout->setContentsMargins(20, 21, 20, 0);
-    auto *form = new QFormLayout;
-    form->setContentsMargins(0, 0, 0, 0);
-    form->setVerticalSpacing(16);
-    form->setLabelAlignment(Qt::AlignRight | Qt::AlignTop);
+    QFrame *page = nullptr;
+    QFormLayout *form = makeTabPage(this, &page, QMargins(20, 21, 20, 0), QMargins(0, 0, 0, 0));
     form->setFormAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     // The profile list and the font list share one item painter.
@@ -285,8 +288,6 @@ QWidget *SettingsView::buildProfilesPage()
     form->addRow(m_fontCaption, fontRow);
     form->addRow(m_backgroundCaption, backgroundRow);
     form->addRow(m_workgroundCaption, m_workgroundColor);
-    layout->addLayout(form);
-    layout->addStretch();
 
     fillProfiles();
     fillAlignments();
