@@ -16,7 +16,7 @@ packages=(
     libquazip1-qt5-dev libpoppler-qt5-dev libqpdf-dev libarchive-dev p7zip-full
     qtmultimedia5-dev xvfb xauth
     fonts-dejavu-core fonts-liberation fonts-wqy-microhei poppler-utils qpdf
-    unzip sqlite3
+    unzip sqlite3 libmobi-tools clang libclang-rt-14-dev
 )
 
 missing=()
@@ -44,8 +44,10 @@ run)
 test)
     export LC_ALL=C.UTF-8
     export QT_QPA_PLATFORM=offscreen
-    cd "$build_dir"
-    ctest --output-on-failure --parallel "$(nproc)" "$@"
+    (cd "$build_dir" && ctest --output-on-failure --parallel "$(nproc)" "$@")
+    # The readers of untrusted book formats also run briefly under the
+    # fuzzers with AddressSanitizer.
+    bash tests/fuzz/run.sh 6 "${build_dir}-fuzz"
     ;;
 build)
     ;;
