@@ -44,10 +44,11 @@ run)
 test)
     export LC_ALL=C.UTF-8
     export QT_QPA_PLATFORM=offscreen
-    (cd "$build_dir" && ctest --output-on-failure --parallel "$(nproc)" "$@")
-    # The readers of untrusted book formats also run briefly under the
-    # fuzzers with AddressSanitizer.
+    # The readers of untrusted book formats run briefly under the fuzzers
+    # with AddressSanitizer, then every Qt Test suite.
     bash tests/fuzz/run.sh 6 "${build_dir}-fuzz"
+    cd "$build_dir"
+    ctest --output-on-failure --parallel "$(nproc)" "$@"
     ;;
 build)
     ;;
