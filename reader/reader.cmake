@@ -25,6 +25,10 @@ target_link_libraries(vl_reader
            Qt5::Widgets Qt5::Network Qt5::WebKit Qt5::WebKitWidgets
     PRIVATE vl_formatfactory vl_epub vl_archive vl_widgets vl_paths)
 # Each document class whose reader is built shows its converted files.
+if(TARGET vl_fb2)
+    target_link_libraries(vl_reader PRIVATE vl_fb2)
+    target_compile_definitions(vl_reader PRIVATE VL_HAVE_FB2)
+endif()
 if(TARGET vl_mobi)
     target_link_libraries(vl_reader PRIVATE vl_mobi)
     target_compile_definitions(vl_reader PRIVATE VL_HAVE_MOBI)

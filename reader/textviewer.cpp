@@ -17,6 +17,9 @@
 #include "viewerpage.h"
 #include "zipreader.h"
 
+#ifdef VL_HAVE_FB2
+#include "fbdocument.h"
+#endif
 #ifdef VL_HAVE_MOBI
 #include "mobidocument.h"
 #endif
@@ -46,7 +49,7 @@ const QStringList ArchivedBookSuffixes
         = { QStringLiteral("epub"), QStringLiteral("mobi"), QStringLiteral("prc"),
             QStringLiteral("fb2"), QStringLiteral("txt") };
 
-// EPUB and MOBI documents share these load states.
+// The document classes share these load states.
 constexpr int StateDamaged = 1;
 constexpr int StateProtected = 4;
 
@@ -77,6 +80,10 @@ int documentState(TextDocument *document)
 {
     if (auto *epubDocument = qobject_cast<epub::EpubDocument *>(document))
         return epubDocument->status();
+#ifdef VL_HAVE_FB2
+    if (auto *fbDocument = qobject_cast<fb2::FbDocument *>(document))
+        return fbDocument->status();
+#endif
 #ifdef VL_HAVE_MOBI
     if (auto *mobiDocument = qobject_cast<mobi::MobiDocument *>(document))
         return mobiDocument->status();
@@ -248,10 +255,13 @@ bool TextViewer::loadBookData()
     if (QFileInfo(m_bookPath).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0) {
         m_sideFiles.load();
         const QString stored = m_sideFiles.encoding();
-        if (!stored.isEmpty())
+        if (!stored.isEmpty()) {
             m_textEncoding = stored;
-        // The plain-text document takes the encoding once its reader lands
-        // in the document factory.
+#ifdef VL_HAVE_FB2
+            if (auto *fbDocument = qobject_cast<fb2::FbDocument *>(m_document.get()))
+                fbDocument->setEncoding(stored);
+#endif
+        }
     }
     return openBook();
 }
@@ -319,6 +329,14 @@ bool TextViewer::takeConvertedFiles(QStringList *files)
     if (auto *epubDocument = qobject_cast<epub::EpubDocument *>(document)) {
         state = epubDocument->status();
         *files = epubDocument->spineFiles();
+#ifdef VL_HAVE_FB2
+    } else if (auto *fbDocument = qobject_cast<fb2::FbDocument *>(document)) {
+        // The document builds its contents when first asked; the pages come
+        // after that.
+        fbDocument->tableOfContents();
+        state = fbDocument->status();
+        *files = fbDocument->pages();
+#endif
 #ifdef VL_HAVE_MOBI
     } else if (auto *mobiDocument = qobject_cast<mobi::MobiDocument *>(document)) {
         state = mobiDocument->status();

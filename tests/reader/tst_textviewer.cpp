@@ -33,6 +33,7 @@ private slots:
     void booksThatCannotBeOpened_data();
     void booksThatCannotBeOpened();
     void singleBookZip();
+    void plainTextTakesStoredEncoding();
 
 private:
     struct Opened
@@ -54,6 +55,8 @@ private:
     int m_leftOnPage = 0;
     int m_fontSize = 0;
     QString m_notePath;
+    // Shared by the search and the helper tests.
+    Opened m_shared;
 };
 
 QString tst_TextViewer::chapter(int number, int paragraphs)
@@ -269,9 +272,8 @@ void tst_TextViewer::notesAreShownAndRemoved()
 
 void tst_TextViewer::searchTextIsQuoted()
 {
-    Opened opened;
-    QVERIFY(open(m_book, &opened));
-    TextViewer *viewer = opened.viewer.get();
+    QVERIFY(open(m_book, &m_shared));
+    TextViewer *viewer = m_shared.viewer.get();
     QSignalSpy searched(viewer, &TextViewer::finishedSearch);
     viewer->onSearch("say \"hi\"");
     QVERIFY(searched.wait(20000));
@@ -285,9 +287,8 @@ void tst_TextViewer::searchTextIsQuoted()
 
 void tst_TextViewer::deadHelperIsRestartedOnce()
 {
-    Opened opened;
-    QVERIFY(open(m_book, &opened));
-    TextViewer *viewer = opened.viewer.get();
+    QVERIFY(m_shared.viewer);
+    TextViewer *viewer = m_shared.viewer.get();
     const qint64 first = viewer->paginationClient()->helperProcessId();
     QVERIFY(first > 0);
     const int pages = viewer->totalPages();
@@ -303,6 +304,7 @@ void tst_TextViewer::deadHelperIsRestartedOnce()
     QVERIFY(second != first);
     QCOMPARE(viewer->totalPages(), pages);
     QVERIFY(!viewer->isPaginating());
+    m_shared.viewer.reset();
 }
 
 void tst_TextViewer::booksThatCannotBeOpened_data()
@@ -388,6 +390,44 @@ void tst_TextViewer::singleBookZip()
     opened.viewer.reset();
     // The reading state belongs to the book the library knows: the archive.
     QVERIFY(settingsOf(path).contains("ReadingPosition"));
+}
+
+void tst_TextViewer::plainTextTakesStoredEncoding()
+{
+    const QString text = m_dir.filePath("Letters.TXT");
+    const QString fiction = m_dir.filePath("Letters.fb2");
+    QFile file(text);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    // "Привет, мир." in Windows-1251.
+    const QByteArray greeting("\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0.\n");
+    for (int i = 0; i < 50; ++i)
+        file.write(greeting);
+    file.close();
+    QFile book(fiction);
+    QVERIFY(book.open(QIODevice::WriteOnly));
+    book.write("<?xml version=\"1.0\" encoding=\"utf-8\"?><FictionBook "
+               "xmlns=\"http://www.gribuser.ru/xml/fictionbook/2.0\"><body><section>"
+               "<p>Plain words.</p></section></body></FictionBook>");
+    book.close();
+    BookSideFiles::State state;
+    state.encoding = "Windows-1251";
+    QVERIFY(BookSideFiles(text).write(state));
+    QVERIFY(BookSideFiles(fiction).write(state));
+
+    Opened opened;
+    QVERIFY(open(text, &opened, false));
+    QCOMPARE(opened.viewer->textEncoding(), QString("Windows-1251"));
+    QVERIFY(opened.viewer->runScript("document.body.textContent;")
+                    .toString()
+                    .contains(QString::fromUtf8("Привет, мир.")));
+    opened.viewer.reset();
+    QCOMPARE(settingsOf(text)["FontSettings"].toObject()["Encoding"].toString(),
+             QString("Windows-1251"));
+
+    // Only a plain-text book has an encoding to choose.
+    QVERIFY(open(fiction, &opened, false));
+    QVERIFY(opened.viewer->textEncoding().isEmpty());
+    QVERIFY(!opened.viewer->chapterFiles().isEmpty());
 }
 
 VL_TEST_WIDGETS_MAIN(tst_TextViewer)
