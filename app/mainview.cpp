@@ -100,7 +100,7 @@ MainView::MainView(int width, int height, const MainViewParts &parts, QWidget *p
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_AcceptTouchEvents);
     setWindowTitle(applicationTitle());
-    setWindowIcon(QIcon(QStringLiteral(":/style/images/vellumin.ico")));
+    setWindowIcon(QIcon(QStringLiteral(":/style/images/appicon256.png")));
     setMinimumSize(m_baseWidth + 2 * ShadowMargin, m_baseHeight + 2 * ShadowMargin);
 
     m_readingContext
