@@ -36,9 +36,7 @@ void Button::paintEvent(QPaintEvent *)
     QStyleOptionButton option;
     initStyleOption(&option);
     option.state &= ~QStyle::State_HasFocus;
-    // The panel only: the text is ours, in the colour of the moment.
-    option.text.clear();
-    style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
+    drawPanel(painter, option);
 
     const QSize textSize = fontMetrics().size(Qt::TextShowMnemonic, text());
     const int w = width();
@@ -118,6 +116,18 @@ QSize Button::sizeHint() const
     if (!empty || h == 0)
         h = qMax(h, textSize.height());
 
+    return styledSize(option, w, h);
+}
+
+void Button::drawPanel(QPainter &painter, QStyleOptionButton option) const
+{
+    option.state &= ~QStyle::State_HasFocus;
+    option.text.clear();
+    style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
+}
+
+QSize Button::styledSize(QStyleOptionButton &option, int w, int h) const
+{
     option.rect.setSize(QSize(w, h));
     return style()
             ->sizeFromContents(QStyle::CT_PushButton, &option, QSize(w, h), this)

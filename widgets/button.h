@@ -99,6 +99,13 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
 
+    // The style's panel for `option` (style-sheet background and border),
+    // without focus frame and without text: the text is drawn by the
+    // button itself, in the colour of the moment.
+    void drawPanel(QPainter &painter, QStyleOptionButton option) const;
+    // The style's push-button size around contents of w x h.
+    QSize styledSize(QStyleOptionButton &option, int w, int h) const;
+
     // Picks one member of a per-state family (see the class comment).
     // `useDisabled` tells whether the disabled value replaces the others
     // always (colours) or only when it is not empty (icons).

@@ -1,6 +1,5 @@
 #include "buttondescription.h"
 
-#include <QApplication>
 #include <QIcon>
 #include <QPainter>
 #include <QStyleOptionButton>
@@ -42,8 +41,7 @@ void ButtonDescription::paintEvent(QPaintEvent *)
     QStyleOptionButton option;
     fillStyleOption(&option);
     option.state &= ~QStyle::State_HasFocus;
-    option.text.clear();
-    style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
+    drawPanel(painter, option);
 
     const QSize textSize = fontMetrics().size(Qt::TextShowMnemonic, text());
     const QSize descriptionSize = fontMetrics().size(Qt::TextShowMnemonic, m_description);
@@ -128,8 +126,5 @@ QSize ButtonDescription::sizeHint() const
     if (!m_description.isEmpty())
         h = qMax(h, descriptionSize.height());
 
-    option.rect.setSize(QSize(w, h));
-    return style()
-            ->sizeFromContents(QStyle::CT_PushButton, &option, QSize(w, h), this)
-            .expandedTo(QApplication::globalStrut());
+    return styledSize(option, w, h);
 }

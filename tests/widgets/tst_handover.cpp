@@ -1,6 +1,7 @@
 #include "inputpasswordcontroller.h"
 #include "messageboxcontroller.h"
 
+#include "loaderthread.h"
 #include "testenvironment.h"
 
 #include <QAtomicInt>
@@ -9,22 +10,6 @@
 #include <QTimer>
 
 #include <functional>
-
-// Runs `work` on a thread of its own and reports when it is done.
-class Loader : public QThread
-{
-public:
-    explicit Loader(std::function<void()> work)
-        : m_work(std::move(work))
-    {
-    }
-
-protected:
-    void run() override { m_work(); }
-
-private:
-    std::function<void()> m_work;
-};
 
 class TestHandover : public QObject
 {
@@ -80,7 +65,7 @@ void TestHandover::loaderGetsTheAnswerFromTheGuiThread()
     });
 
     PasswordAnswer received;
-    Loader loader([&]() { received = controller.ask(true); });
+    LoaderThread loader([&]() { received = controller.ask(true); });
     loader.start();
     QTRY_VERIFY_WITH_TIMEOUT(loader.isFinished(), 5000);
 
@@ -155,7 +140,7 @@ void TestHandover::requestWithoutListenerIsAnsweredAtOnce()
     InputPasswordController controller;
     PasswordAnswer received;
     received.accepted = true;
-    Loader loader([&]() { received = controller.ask(true); });
+    LoaderThread loader([&]() { received = controller.ask(true); });
     loader.start();
     QVERIFY(loader.wait(5000));
     QVERIFY(!received.accepted);
@@ -178,8 +163,8 @@ void TestHandover::concurrentLoadersGetTheirOwnAnswers()
 
     QString first;
     QString second;
-    Loader one([&]() { first = controller.ask(false).password; });
-    Loader two([&]() { second = controller.ask(false).password; });
+    LoaderThread one([&]() { first = controller.ask(false).password; });
+    LoaderThread two([&]() { second = controller.ask(false).password; });
     one.start();
     two.start();
     QTRY_VERIFY_WITH_TIMEOUT(one.isFinished() && two.isFinished(), 5000);
@@ -208,7 +193,7 @@ void TestHandover::messageWaitsUntilTheBoxIsClosed()
             });
 
     bool closedWhenReturned = false;
-    Loader loader([&]() {
+    LoaderThread loader([&]() {
         controller.showAndWait(QStringLiteral("Can not open file"),
                                QStringLiteral("The password is incorrect"));
         closedWhenReturned = closed;
@@ -223,7 +208,8 @@ void TestHandover::messageWaitsUntilTheBoxIsClosed()
 void TestHandover::messageWithoutListenerDoesNotWait()
 {
     MessageBoxController controller;
-    Loader loader([&]() { controller.showAndWait(QStringLiteral("t"), QStringLiteral("m")); });
+    LoaderThread loader(
+            [&]() { controller.showAndWait(QStringLiteral("t"), QStringLiteral("m")); });
     loader.start();
     QVERIFY(loader.wait(5000));
     QCOMPARE(controller.isPending(), 0);

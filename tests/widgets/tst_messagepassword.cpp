@@ -6,6 +6,7 @@
 #include "messageview.h"
 #include "windowbar.h"
 
+#include "loaderthread.h"
 #include "modal.h"
 #include "testenvironment.h"
 
@@ -15,25 +16,6 @@
 #include <QThread>
 
 #include <functional>
-
-namespace {
-
-class Loader : public QThread
-{
-public:
-    explicit Loader(std::function<void()> work)
-        : m_work(std::move(work))
-    {
-    }
-
-protected:
-    void run() override { m_work(); }
-
-private:
-    std::function<void()> m_work;
-};
-
-} // namespace
 
 class TestMessagePassword : public QObject
 {
@@ -116,7 +98,7 @@ void TestMessagePassword::answerReachesTheLoader()
     });
 
     PasswordAnswer answer;
-    Loader loader([&]() { answer = controller.ask(true); });
+    LoaderThread loader([&]() { answer = controller.ask(true); });
     loader.start();
     QTRY_VERIFY_WITH_TIMEOUT(loader.isFinished(), 10000);
 
@@ -182,7 +164,7 @@ void TestMessagePassword::wrongPasswordAsksAgain()
 
     int prompts = 0;
     QString opened;
-    Loader loader([&]() {
+    LoaderThread loader([&]() {
         forever
         {
             ++prompts;

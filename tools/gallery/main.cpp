@@ -181,53 +181,39 @@ std::function<QPushButton *(QWidget *)> maker(const char *objectName, const QStr
     };
 }
 
+// A dialog button as the dialogs make it: 42 pixels high, at least
+// `minimumWidth` wide.
+template<typename T>
+std::function<QPushButton *(QWidget *)> dialogButton(const char *objectName, const char *text,
+                                                     int minimumWidth)
+{
+    return [=](QWidget *parent) {
+        auto *button = new T(parent);
+        button->setObjectName(QLatin1String(objectName));
+        button->setText(QLatin1String(text));
+        button->setFixedHeight(42);
+        button->setMinimumWidth(minimumWidth);
+        return button;
+    };
+}
+
 void buttons()
 {
-    const QSize bar(260, 64);
+    const QString progress = QStringLiteral("progressView");
+    const QString password = QStringLiteral("messagePassword");
     buttonStates(QStringLiteral("buttonOk"),
-                 maker<Button>("buttonOk", QStringLiteral("OK"), QSize(100, 42)),
-                 QStringLiteral("progressView"), QSize(160, 70));
-    buttonStates(
-            QStringLiteral("buttonCancel"),
-            [](QWidget *parent) {
-                auto *button = new QPushButton(QStringLiteral("CANCEL"), parent);
-                button->setObjectName(QStringLiteral("buttonCancel"));
-                button->setFixedHeight(42);
-                button->setMinimumWidth(75);
-                return button;
-            },
-            QStringLiteral("progressView"), QSize(160, 70));
-    buttonStates(
-            QStringLiteral("buttonBackground"),
-            [](QWidget *parent) {
-                auto *button = new QPushButton(QStringLiteral("BACKGROUND"), parent);
-                button->setObjectName(QStringLiteral("buttonBackground"));
-                button->setFixedHeight(42);
-                button->setMinimumWidth(75);
-                return button;
-            },
-            QStringLiteral("progressView"), QSize(180, 70));
-    buttonStates(
-            QStringLiteral("buttonSkip"),
-            [](QWidget *parent) {
-                auto *button = new Button(parent);
-                button->setObjectName(QStringLiteral("buttonSkip"));
-                button->setText(QStringLiteral("SKIP ALL"));
-                button->setFixedHeight(42);
-                button->setMinimumWidth(100);
-                return button;
-            },
-            QStringLiteral("messagePassword"), QSize(160, 70));
-    buttonStates(
-            QStringLiteral("buttonMessageCancel"),
-            [](QWidget *parent) {
-                auto *button = new QPushButton(QStringLiteral("CANCEL"), parent);
-                button->setObjectName(QStringLiteral("buttonMessageCancel"));
-                button->setFixedHeight(42);
-                button->setMinimumWidth(100);
-                return button;
-            },
-            QStringLiteral("messagePassword"), QSize(160, 70));
+                 maker<Button>("buttonOk", QStringLiteral("OK"), QSize(100, 42)), progress,
+                 QSize(160, 70));
+    buttonStates(QStringLiteral("buttonCancel"),
+                 dialogButton<QPushButton>("buttonCancel", "CANCEL", 75), progress, QSize(160, 70));
+    buttonStates(QStringLiteral("buttonBackground"),
+                 dialogButton<QPushButton>("buttonBackground", "BACKGROUND", 75), progress,
+                 QSize(180, 70));
+    buttonStates(QStringLiteral("buttonSkip"), dialogButton<Button>("buttonSkip", "SKIP ALL", 100),
+                 password, QSize(160, 70));
+    buttonStates(QStringLiteral("buttonMessageCancel"),
+                 dialogButton<QPushButton>("buttonMessageCancel", "CANCEL", 100), password,
+                 QSize(160, 70));
     buttonStates(
             QStringLiteral("buttonBigAddBook"),
             [](QWidget *parent) {
