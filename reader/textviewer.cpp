@@ -24,6 +24,7 @@
 #include "mobidocument.h"
 #endif
 
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -74,6 +75,32 @@ QString quoted(const QString &text)
 void log(const QString &text, int level)
 {
     Logger::instance()->write(text, level);
+}
+
+// The viewer's own font steps stay inside the sizes a side file accepts;
+// a step outside them changes nothing.
+void stepFontSize(TextViewer *viewer, int step)
+{
+    QWebSettings *web = QWebSettings::globalSettings();
+    const int size = web->fontSize(QWebSettings::DefaultFontSize) + step;
+    if (size < BookSideFiles::MinFontSize || size > BookSideFiles::MaxFontSize)
+        return;
+    web->setFontSize(QWebSettings::DefaultFontSize, size);
+    viewer->reload();
+    viewer->scheduleSideFilesWrite();
+}
+
+constexpr int LineSpacingStep = 50;
+
+void stepLineSpacing(TextViewer *viewer, int *lineSpacing, int step)
+{
+    const int spacing = *lineSpacing + step;
+    if (spacing < 100 || spacing > 250)
+        return;
+    *lineSpacing = spacing;
+    viewer->runScript(QStringLiteral("applyLineSpacing(\"%1\");").arg(spacing));
+    viewer->reload();
+    viewer->scheduleSideFilesWrite();
 }
 
 int documentState(TextDocument *document)
@@ -514,6 +541,7 @@ void TextViewer::loadFile(int index)
 
 void TextViewer::onLoadFinished(bool ok)
 {
+    qDebug() << "TextViewer::onLoadFinished";
     m_pendingLoads = qMax(0, m_pendingLoads - 1);
     if (!ok) {
         log(QStringLiteral("TextViewer::onLoadFinished: %1 did not load")
@@ -712,6 +740,7 @@ void TextViewer::goToBookPage(int page, bool savePosition)
 
 void TextViewer::reload()
 {
+    qDebug() << "TextViewer::reload";
     // Settings and column changes may come before any page file is there.
     if (m_opening || !m_layoutReady || m_chapterIndex < 0
         || m_chapterIndex >= m_chapterFiles.size()) {
@@ -734,50 +763,27 @@ void TextViewer::reload()
 
 void TextViewer::increaseFont()
 {
-    QWebSettings *web = QWebSettings::globalSettings();
-    const int size = web->fontSize(QWebSettings::DefaultFontSize) + 1;
-    if (size < BookSideFiles::MinFontSize || size > BookSideFiles::MaxFontSize)
-        return;
-    web->setFontSize(QWebSettings::DefaultFontSize, size);
-    reload();
-    scheduleSideFilesWrite();
+    stepFontSize(this, 1);
 }
 
 void TextViewer::decreaseFont()
 {
-    QWebSettings *web = QWebSettings::globalSettings();
-    const int size = web->fontSize(QWebSettings::DefaultFontSize) - 1;
-    if (size < BookSideFiles::MinFontSize || size > BookSideFiles::MaxFontSize)
-        return;
-    web->setFontSize(QWebSettings::DefaultFontSize, size);
-    reload();
-    scheduleSideFilesWrite();
+    stepFontSize(this, -1);
 }
 
 void TextViewer::increaseLineSpacing()
 {
-    const int spacing = m_lineSpacing + 50;
-    if (spacing < 100 || spacing > 250)
-        return;
-    m_lineSpacing = spacing;
-    runScript(QStringLiteral("applyLineSpacing(\"%1\");").arg(m_lineSpacing));
-    reload();
-    scheduleSideFilesWrite();
+    stepLineSpacing(this, &m_lineSpacing, LineSpacingStep);
 }
 
 void TextViewer::decreaseLineSpacing()
 {
-    const int spacing = m_lineSpacing - 50;
-    if (spacing < 100 || spacing > 250)
-        return;
-    m_lineSpacing = spacing;
-    runScript(QStringLiteral("applyLineSpacing(\"%1\");").arg(m_lineSpacing));
-    reload();
-    scheduleSideFilesWrite();
+    stepLineSpacing(this, &m_lineSpacing, -LineSpacingStep);
 }
 
 void TextViewer::onColumnCountChange(int count)
 {
+    qDebug() << "TextViewer::onColumnCountChange";
     m_columnCount = count;
     m_state.columnCount = count;
     reload();
@@ -785,6 +791,7 @@ void TextViewer::onColumnCountChange(int count)
 
 void TextViewer::restartPaginator(const QString &reason)
 {
+    qDebug() << "TextViewer::restartPaginator";
     Q_UNUSED(reason)
     m_paginating = true;
     if (m_request.pageSize.width() < 100 || m_request.pageSize.height() < 100)
@@ -804,6 +811,7 @@ void TextViewer::restartPaginator(const QString &reason)
 
 void TextViewer::onPrinting(QPrinter *printer)
 {
+    qDebug() << "TextViewer::onPrinting";
     Q_UNUSED(printer)
     if (m_request.pageSize.width() < 100 || m_request.pageSize.height() < 100)
         return;
@@ -829,6 +837,7 @@ void TextViewer::send(const PaginationRequest &request, Outstanding kind)
 
 void TextViewer::onPaginationReply(const PaginationRequest &reply)
 {
+    qDebug() << "TextViewer::onProcessTimer";
     const Outstanding kind = m_outstanding;
     m_outstanding = Outstanding::None;
     m_request = reply;
@@ -866,6 +875,7 @@ void TextViewer::onPaginationFailed(const QString &message)
 
 void TextViewer::onSearch(const QString &text)
 {
+    qDebug() << "TextViewer::onSearch";
     m_state.searchResults.clear();
     m_request.searchText = text;
     restartPaginator();

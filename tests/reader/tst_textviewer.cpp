@@ -29,6 +29,7 @@ private slots:
     void reopensWhereItWasLeft();
     void notesAreShownAndRemoved();
     void searchTextIsQuoted();
+    void fontAndSpacingStayInRange();
     void deadHelperIsRestartedOnce();
     void booksThatCannotBeOpened_data();
     void booksThatCannotBeOpened();
@@ -283,6 +284,35 @@ void tst_TextViewer::searchTextIsQuoted()
     QVERIFY(results[0].text.contains("<b>say &quot;hi&quot;</b>"));
     QVERIFY(results[0].page >= 1);
     QCOMPARE(results[0].position, 200000);
+}
+
+void tst_TextViewer::fontAndSpacingStayInRange()
+{
+    QVERIFY(m_shared.viewer);
+    TextViewer *viewer = m_shared.viewer.get();
+    QWebSettings *web = QWebSettings::globalSettings();
+    const int size = web->fontSize(QWebSettings::DefaultFontSize);
+    QSignalSpy reloads(viewer, &TextViewer::reloadBegin);
+
+    web->setFontSize(QWebSettings::DefaultFontSize, 40);
+    viewer->increaseFont();
+    QCOMPARE(web->fontSize(QWebSettings::DefaultFontSize), 40);
+    web->setFontSize(QWebSettings::DefaultFontSize, 8);
+    viewer->decreaseFont();
+    QCOMPARE(web->fontSize(QWebSettings::DefaultFontSize), 8);
+    QCOMPARE(reloads.count(), 0);
+    web->setFontSize(QWebSettings::DefaultFontSize, size);
+
+    QCOMPARE(viewer->lineSpacing(), 100);
+    viewer->decreaseLineSpacing();
+    QCOMPARE(viewer->lineSpacing(), 100);
+    for (int i = 0; i < 4; ++i)
+        viewer->increaseLineSpacing();
+    QCOMPARE(viewer->lineSpacing(), 250);
+    QCOMPARE(reloads.count(), 3);
+    QVERIFY(viewer->isPaginating());
+    QSignalSpy paginated(viewer, &TextViewer::paginationFinished);
+    QVERIFY(paginated.wait(20000));
 }
 
 void tst_TextViewer::deadHelperIsRestartedOnce()
