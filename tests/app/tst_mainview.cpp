@@ -386,6 +386,7 @@ private slots:
         QTest::addColumn<int>("state");
         QTest::newRow("normal") << int(MainView::StateNormal);
         QTest::newRow("maximized") << int(MainView::StateMaximized);
+        QTest::newRow("full screen") << int(MainView::StateFullScreen);
     }
 
     void sidePanelGeometry()
@@ -394,6 +395,8 @@ private slots:
         Fixture f;
         if (state == MainView::StateMaximized)
             f.window->onMaximize();
+        else if (state == MainView::StateFullScreen)
+            f.window->onFullScreen();
         QCOMPARE(f.window->windowState(), state);
 
         QFrame *frame = f.window->contentFrame();

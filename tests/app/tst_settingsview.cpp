@@ -188,6 +188,21 @@ private slots:
         QCOMPARE(changed.count(), 0);
     }
 
+    void languageChangeKeepsTheChoices()
+    {
+        SettingsView page;
+        page.show();
+        page.alignmentCombo()->setCurrentIndex(3);
+        page.profileCombo()->setCurrentIndex(2);
+        page.alignmentCombo()->setItemText(3, QString());
+        QEvent change(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(&page, &change);
+        QCOMPARE(page.alignmentCombo()->currentIndex(), 3);
+        QCOMPARE(page.alignmentCombo()->currentText(), QStringLiteral("Center"));
+        QCOMPARE(page.profileCombo()->currentText(), QStringLiteral("Sepia"));
+        QCOMPARE(page.alignmentCombo()->count(), 5);
+    }
+
     void fontSizeField()
     {
         FontSizeEdit edit;
