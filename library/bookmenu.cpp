@@ -1,0 +1,8 @@
+#include "bookmenu.h"
+
+BookMenu::BookMenu(QWidget *parent)
+    : QMenu(parent)
+{
+}
+
+BookMenu::~BookMenu() = default;

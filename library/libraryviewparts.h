@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QModelIndexList>
+#include <QPersistentModelIndex>
+#include <QString>
+
+#include <functional>
+
+class BookMenu;
+class BookModel;
+class BookShelf;
+class FolderModel;
+class QAbstractItemModel;
+class QWidget;
+
+// What the library screen is built from and how it reaches beyond itself.
+//
+// The two models are the application's: the screen uses them and never
+// deletes them. The pages and dialogs that other parts of the program
+// provide come in through the create functions; the functions that show a
+// modal box or dialog let tests stand in for them, so nothing modal is left
+// waiting. Any member left empty takes its standard value (completed()).
+struct LibraryViewParts
+{
+    // Not owned; must outlive the screen. Null: the screen makes one of its
+    // own (tests, tools).
+    BookModel *bookModel = nullptr;
+    FolderModel *folderModel = nullptr;
+
+    // The bookshelf page over the screen's sorted model. Standard: a plain
+    // list of covers until the real shelf is part of the program.
+    std::function<BookShelf *(QAbstractItemModel *model, QWidget *parent)> createShelf;
+    // The book context menu for the selected indexes. Standard: none (a
+    // right click then does nothing).
+    std::function<BookMenu *(const QModelIndexList &indexes, QWidget *parent)> createBookMenu;
+    // Runs a book's properties dialog modally; true when the user asked to
+    // edit the book from it. Standard: none (nothing is shown).
+    std::function<bool(const QPersistentModelIndex &index, QWidget *parent)> showProperties;
+
+    // Asks before a destructive action; true only when the box's OK button
+    // closed it. cancelIsDefault makes Enter cancel. Standard: a
+    // MessageView with OK and an added "CANCEL" button.
+    std::function<bool(QWidget *parent, const QString &title, const QString &text,
+                       bool cancelIsDefault)>
+            confirm;
+    // A modal box with one OK button. Standard: a MessageView.
+    std::function<void(QWidget *parent, const QString &title, const QString &text)> showMessage;
+    // The folder dialog of "add folder"; empty when cancelled.
+    std::function<QString(QWidget *parent, const QString &caption, const QString &folder)>
+            getExistingDirectory;
+
+    // This set with every empty function taken from the standard set.
+    LibraryViewParts completed() const;
+};
