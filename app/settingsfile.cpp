@@ -36,7 +36,7 @@ bool toBool(const QVariant &value, bool fallback)
         return false;
     bool ok = false;
     const long long number = text.toLongLong(&ok);
-    return ok ? number != 0 : false;
+    return ok ? number != 0 : fallback;
 }
 
 int toInt(const QVariant &value, int fallback)
@@ -47,7 +47,7 @@ int toInt(const QVariant &value, int fallback)
         return value.toBool() ? 1 : 0;
     bool ok = false;
     const int number = value.toString().trimmed().toInt(&ok);
-    return ok ? number : 0;
+    return ok ? number : fallback;
 }
 
 } // namespace SettingsFile

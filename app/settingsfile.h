@@ -19,8 +19,9 @@ QString filePath(const QString &name);
 // A new QSettings in INI format on "settings.ini".
 std::shared_ptr<QSettings> create();
 
-// Explicit conversions for stored values: a text that does not parse gives
-// the fallback, never a surprise (QVariant("abc").toBool() is true).
+// Explicit conversions for stored values: a missing value or a text that
+// does not parse gives the fallback, never a surprise
+// (QVariant("abc").toBool() is true).
 bool toBool(const QVariant &value, bool fallback = false);
 int toInt(const QVariant &value, int fallback = 0);
 

@@ -209,6 +209,31 @@ private slots:
                  QStringLiteral("/home/reader/books"));
     }
 
+    void explicitConversions_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("asInt");
+        QTest::addColumn<bool>("asBool");
+        // Fallbacks are 7 and true, so a fallback shows as such.
+        QTest::newRow("missing") << QVariant() << 7 << true;
+        QTest::newRow("garbage") << QVariant(QStringLiteral("abc")) << 7 << true;
+        QTest::newRow("number text") << QVariant(QStringLiteral(" 12 ")) << 12 << true;
+        QTest::newRow("zero text") << QVariant(QStringLiteral("0")) << 0 << false;
+        QTest::newRow("false text") << QVariant(QStringLiteral("false")) << 7 << false;
+        QTest::newRow("true text") << QVariant(QStringLiteral("TRUE")) << 7 << true;
+        QTest::newRow("bool value") << QVariant(false) << 0 << false;
+        QTest::newRow("int value") << QVariant(3) << 3 << true;
+    }
+
+    void explicitConversions()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(int, asInt);
+        QFETCH(bool, asBool);
+        QCOMPARE(SettingsFile::toInt(value, 7), asInt);
+        QCOMPARE(SettingsFile::toBool(value, true), asBool);
+    }
+
 private:
     static QString iniPath() { return SettingsFile::filePath(QStringLiteral("settings.ini")); }
 };
