@@ -52,9 +52,13 @@ BookTable::BookTable(QAbstractItemModel *model, QWidget *parent)
     verticalHeader()->setDefaultSectionSize(bookRowHeight);
     verticalHeader()->hide();
     m_header->setHighlightSections(false);
+    // The style's minimum (from the font and the sort arrow) is wider than
+    // the icon columns.
+    m_header->setMinimumSectionSize(iconColumnWidth);
+    // The title takes whatever the other columns leave; the author's width
+    // is set from the table's width (updateColumnWidths).
     m_header->setSectionResizeMode(BookModel::TitleColumn, QHeaderView::Stretch);
-    m_header->setSectionResizeMode(BookModel::AuthorColumn, QHeaderView::Stretch);
-    for (int column = BookModel::ProgressColumn; column <= BookModel::StoredAuthorColumn; ++column)
+    for (int column = BookModel::AuthorColumn; column <= BookModel::StoredAuthorColumn; ++column)
         m_header->setSectionResizeMode(column, QHeaderView::Fixed);
 
     setColumnWidth(BookModel::FavoriteColumn, iconColumnWidth);
@@ -120,6 +124,8 @@ void BookTable::updateColumnWidths()
     const int viewportWidth = viewport()->width();
     const int authorWidth = int((viewportWidth - reserved) * 0.3);
 
+    // The title stretches over the rest: a fixed width of the viewport less
+    // the author's would push the icon columns out of sight.
     setColumnWidth(BookModel::TitleColumn, viewportWidth - authorWidth);
     setColumnWidth(BookModel::ProgressColumn, progressWidth);
     setColumnWidth(BookModel::NotesColumn, notesWidth);
