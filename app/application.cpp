@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "bookmodel.h"
+#include "foldermodel.h"
 #include "inputpasswordcontroller.h"
 #include "installinfo.h"
 #include "messageboxcontroller.h"
@@ -26,6 +27,7 @@ Application::Application(int &argc, char **argv)
     loadTranslator();
 
     m_bookModel = new BookModel(this);
+    m_folderModel = new FolderModel(this);
     m_messageController = std::make_unique<MessageBoxController>();
     m_passwordController = new InputPasswordController(this);
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 class BookModel;
+class FolderModel;
 class InputPasswordController;
 class MessageBoxController;
 class QTranslator;
@@ -31,6 +32,8 @@ public:
     InputPasswordController *inputPasswordController() const { return m_passwordController; }
     // The library's one book model; a child of the application.
     BookModel *bookModel() const { return m_bookModel; }
+    // The user categories; a child of the application.
+    FolderModel *folderModel() const { return m_folderModel; }
     MessageBoxController *messageBoxController() const { return m_messageController.get(); }
 
     // A new QSettings on "settings.ini"; callable from any thread.
@@ -67,4 +70,5 @@ private:
     std::unique_ptr<MessageBoxController> m_messageController;
     InputPasswordController *m_passwordController = nullptr;
     BookModel *m_bookModel = nullptr;
+    FolderModel *m_folderModel = nullptr;
 };

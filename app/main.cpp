@@ -1,6 +1,7 @@
 #include "application.h"
 #include "bookprovider.h"
 #include "commandline.h"
+#include "foldermodel.h"
 #include "logger.h"
 #include "mainview.h"
 #include "messageview.h"
@@ -73,7 +74,7 @@ int main(int argc, char *argv[])
 
     BookProvider *library = BookProvider::instance();
     const bool libraryOpen = library->createConnection();
-    // TODO: reload the category model here once the application owns one.
+    app.folderModel()->updateData();
 
     QScreen *screen = screenOf(&splash);
     const int width

@@ -830,6 +830,10 @@ void MainView::continueReading()
         return;
     }
     m_currentBook = stored;
+    // The library may open a book added for a command line itself: the
+    // command line's request is then spent as well.
+    if (m_currentBook.fullPath == m_pendingOpenPath)
+        m_pendingOpenPath.clear();
     setPage(ReaderPageIndex);
     const int ticket = ++m_openTicket;
     Logger::instance()->write(QStringLiteral("Open book %1").arg(m_currentBook.fullPath),

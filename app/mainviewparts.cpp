@@ -2,6 +2,7 @@
 
 #include "application.h"
 #include "handoverdialogs.h"
+#include "libraryview.h"
 #include "messageview.h"
 #include "placeholderpages.h"
 
@@ -11,10 +12,18 @@
 MainViewParts MainViewParts::standard()
 {
     MainViewParts parts;
-    // TODO: the library screen, the reading frame, its panels, the search
-    // line, the properties editor and the reading controller replace these
-    // placeholders as their parts of the program land.
-    parts.createLibraryPage = [](QWidget *parent) { return new PlaceholderLibraryPage(parent); };
+    Application *application = Application::instance();
+    parts.createLibraryPage = [application](QWidget *parent) {
+        LibraryViewParts libraryParts;
+        if (application) {
+            libraryParts.bookModel = application->bookModel();
+            libraryParts.folderModel = application->folderModel();
+        }
+        return new LibraryView(libraryParts, parent);
+    };
+    // TODO: the reading frame, its panels, the search line, the properties
+    // editor and the reading controller replace these placeholders as their
+    // parts of the program land.
     parts.createReaderPage = [](QWidget *parent) { return new PlaceholderReaderPage(parent); };
     parts.createContentsPanel = [](QWidget *parent) {
         return new PlaceholderSidePanel(QStringLiteral("tocView"), parent);
@@ -29,7 +38,7 @@ MainViewParts MainViewParts::standard()
             = [](QWidget *parent) { return new PlaceholderPropertiesPanel(parent); };
     parts.createSearchBox = [](QWidget *parent) { return new LineSearchBox(parent); };
 
-    if (Application *application = Application::instance()) {
+    if (application) {
         parts.passwordController = application->inputPasswordController();
         parts.messageController = application->messageBoxController();
     }

@@ -25,27 +25,6 @@ QLabel *addNotice(QFrame *frame, const QString &text)
 
 } // namespace
 
-PlaceholderLibraryPage::PlaceholderLibraryPage(QWidget *parent)
-    : LibraryPage(parent)
-{
-    setObjectName(QStringLiteral("boxLibraryView"));
-    addNotice(this, tr("The library view is not part of this build yet."));
-}
-
-void PlaceholderLibraryPage::onAddFiles(const QFileInfoList &files, bool, bool)
-{
-    Logger::instance()->write(
-            QStringLiteral("Add books [FAILED]. No library view to add %1 file(s)")
-                    .arg(files.size()),
-            Logger::Warning);
-}
-
-void PlaceholderLibraryPage::onAddDir()
-{
-    Logger::instance()->write(QStringLiteral("Add folder [FAILED]. No library view"),
-                              Logger::Warning);
-}
-
 PlaceholderReaderPage::PlaceholderReaderPage(QWidget *parent)
     : ReaderPage(parent)
 {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "bookpropertiespanel.h"
-#include "librarypage.h"
 #include "readerpage.h"
 #include "readingcontext.h"
 #include "searchbox.h"
@@ -12,30 +11,8 @@ class QLineEdit;
 
 // Stand-ins for the pages and panels whose parts of the program are not
 // built yet. They show a short notice, log what was asked of them and never
-// pretend to have done it: the library page adds nothing, the reader page
-// opens nothing (so the window returns to the library).
-
-class PlaceholderLibraryPage : public LibraryPage
-{
-    Q_OBJECT
-public:
-    explicit PlaceholderLibraryPage(QWidget *parent = nullptr);
-
-public slots:
-    void readSettings() override { }
-    void onAddFiles(const QFileInfoList &files, bool showCompleteMessage = true,
-                    bool openLastAddedBook = false) override;
-    void onAddDir() override;
-    void onAddOperationStateChange(bool enabled) override { setEnabled(enabled); }
-    void filterBooks(const QString &text) override { m_filter = text; }
-    void activateCategoryButton() override { }
-
-public:
-    QString filter() const { return m_filter; }
-
-private:
-    QString m_filter;
-};
+// pretend to have done it: the reader page opens nothing (so the window
+// returns to the library).
 
 class PlaceholderReaderPage : public ReaderPage
 {

@@ -7,9 +7,8 @@ namespace SettingsFile {
 
 QString filePath(const QString &name)
 {
-    return QDir::toNativeSeparators(
-            QStringLiteral("%1/%2").arg(
-                    QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation), name));
+    return QDir::toNativeSeparators(QStringLiteral("%1/%2").arg(
+            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation), name));
 }
 
 std::shared_ptr<QSettings> create()

@@ -915,6 +915,21 @@ private slots:
         QVERIFY(f.reader->opened.isEmpty());
     }
 
+    void pendingPathSpentWhenTheLibraryOpensIt()
+    {
+        const QString path = makeFile(QStringLiteral("opened-by-library.epub"));
+        Fixture f;
+        f.window->addBookAndStartRead({ QFileInfo(path) });
+        QCOMPARE(f.library->addFlags.first(), qMakePair(false, true));
+        // The add operation opens the last added book on its own.
+        emit f.library->bookOpen(addBook(path));
+        QTRY_COMPARE(f.reader->opened.size(), 1);
+        QCOMPARE(f.window->pendingOpenPath(), QString());
+        emit f.library->addComplete();
+        QTest::qWait(20);
+        QCOMPARE(f.reader->opened.size(), 1);
+    }
+
     void addDialog_data()
     {
         QTest::addColumn<QStringList>("chosen");
