@@ -54,8 +54,8 @@ void Logger::collectSystemInfo()
 
 QString Logger::levelName(int level)
 {
-    static const QString names[] = { QStringLiteral("DEBUG"), QStringLiteral("ERROR"),
-                                     QStringLiteral("WARNING"), QStringLiteral("INFO") };
+    static const QString names[] = {QStringLiteral("DEBUG"), QStringLiteral("ERROR"),
+                                    QStringLiteral("WARNING"), QStringLiteral("INFO")};
     return (level >= 0 && level < 4) ? names[level] : QString::number(level);
 }
 
@@ -70,9 +70,9 @@ QString Logger::logDirectory()
 
 QString Logger::logFileName() const
 {
-    return QDir::toNativeSeparators(logDirectory() + QStringLiteral("/log_")
-                                    + QDate::currentDate().toString(QStringLiteral("yyyy_MM_dd"))
-                                    + QStringLiteral(".txt"));
+    return QDir::toNativeSeparators(
+            logDirectory() + QStringLiteral("/log_")
+            + QDate::currentDate().toString(QStringLiteral("yyyy_MM_dd")) + QStringLiteral(".txt"));
 }
 
 QString Logger::formatLine(const QString &text, int level, const QTime &time) const

@@ -64,8 +64,9 @@ bool ProfileFont::operator==(const ProfileFont &other) const
 bool TextProfile::operator==(const TextProfile &other) const
 {
     return text == other.text && caption == other.caption && bookShadow == other.bookShadow
-            && backgroundColor == other.backgroundColor && workgroundColor == other.workgroundColor
-            && pagenumColor == other.pagenumColor && selectionColor == other.selectionColor;
+            && backgroundColor == other.backgroundColor
+            && workgroundColor == other.workgroundColor && pagenumColor == other.pagenumColor
+            && selectionColor == other.selectionColor;
 }
 
 TextProfile ViewerSettings::profile() const
@@ -150,23 +151,23 @@ void Settings::load()
     const auto settings = SettingsFile::create();
 
     m_values.showFade = readBool(*settings, QStringLiteral("showfade"), defaults.showFade);
-    m_values.useNaviSlider
-            = readBool(*settings, QStringLiteral("use_navi_slider"), defaults.useNaviSlider);
-    m_values.lastUsedDirectory
-            = settings->value(QStringLiteral("last_used_directory"), defaults.lastUsedDirectory)
-                      .toString();
+    m_values.useNaviSlider =
+            readBool(*settings, QStringLiteral("use_navi_slider"), defaults.useNaviSlider);
+    m_values.lastUsedDirectory =
+            settings->value(QStringLiteral("last_used_directory"), defaults.lastUsedDirectory)
+                    .toString();
 
     settings->beginGroup(kViewerGroup);
     m_values.spacingLeft = readInt(*settings, QStringLiteral("spacing.left"), defaults.spacingLeft);
-    m_values.spacingRight
-            = readInt(*settings, QStringLiteral("spacing.right"), defaults.spacingRight);
+    m_values.spacingRight =
+            readInt(*settings, QStringLiteral("spacing.right"), defaults.spacingRight);
     m_values.spacingUp = readInt(*settings, QStringLiteral("spacing.up"), defaults.spacingUp);
     m_values.spacingDown = readInt(*settings, QStringLiteral("spacing.down"), defaults.spacingDown);
     m_values.lineSpacing = readInt(*settings, QStringLiteral("line_spacing"), defaults.lineSpacing);
     m_values.paragraphAlignment = readInt(*settings, QStringLiteral("paragraph_alignment"),
                                           defaults.paragraphAlignment);
-    m_values.textAlignment
-            = readInt(*settings, QStringLiteral("text_alignment"), defaults.textAlignment);
+    m_values.textAlignment =
+            readInt(*settings, QStringLiteral("text_alignment"), defaults.textAlignment);
     m_values.columnCount = readInt(*settings, QStringLiteral("column_count"), defaults.columnCount);
     settings->endGroup();
 
@@ -178,8 +179,8 @@ void Settings::load()
         settings->beginGroup(kProfileGroup.arg(id));
         readFont(*settings, QStringLiteral("profile.text"), profile.text, fallback.text);
         readFont(*settings, QStringLiteral("profile.caption"), profile.caption, fallback.caption);
-        profile.bookShadow
-                = readBool(*settings, QStringLiteral("profile.book_shadow"), fallback.bookShadow);
+        profile.bookShadow =
+                readBool(*settings, QStringLiteral("profile.book_shadow"), fallback.bookShadow);
         profile.backgroundColor = readColor(*settings, QStringLiteral("profile.background_color"),
                                             fallback.backgroundColor);
         profile.workgroundColor = readColor(*settings, QStringLiteral("profile.workground_color"),

@@ -42,9 +42,9 @@ struct ViewerSettings
     int spacingRight = 30;
     int spacingUp = 30;
     int spacingDown = 30;
-    int lineSpacing = 0; // 0 "100%", 1 "150%", 2 "200%"
-    int paragraphAlignment = 3; // 0 left, 1 right, 2 centred, 3 justified
-    int textAlignment = 0; // 0 Original, 1 Left, 2 Right, 3 Center, 4 Justify
+    int lineSpacing = 0;          // 0 "100%", 1 "150%", 2 "200%"
+    int paragraphAlignment = 3;   // 0 left, 1 right, 2 centred, 3 justified
+    int textAlignment = 0;        // 0 Original, 1 Left, 2 Right, 3 Center, 4 Justify
     bool showFade = true;
     bool useNaviSlider = true;
     int currentProfile = 0;

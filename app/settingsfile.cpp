@@ -7,8 +7,9 @@ namespace SettingsFile {
 
 QString filePath(const QString &name)
 {
-    return QDir::toNativeSeparators(QStringLiteral("%1/%2").arg(
-            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation), name));
+    return QDir::toNativeSeparators(
+            QStringLiteral("%1/%2").arg(
+                    QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation), name));
 }
 
 std::shared_ptr<QSettings> create()
