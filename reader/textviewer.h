@@ -133,6 +133,16 @@ public:
     // Removes the bookmark at position of the list; others keep their index.
     void removeBookmark(int position);
 
+    // For the input handler (TextViewerInput), which turns pages within the
+    // loaded file and chooses the encoding of a plain-text book.
+    void setCurrentPage(int page) { m_currentPage = page; }
+    void setTextEncoding(const QString &encoding) { m_textEncoding = encoding; }
+    // Sets the page slider's range to the pages of the whole book.
+    void updatePageRange();
+    // The page-turn fade; without force only when the settings ask for it.
+    void fadeOut(bool force);
+    void fadeIn(bool force);
+
     // Writes the settings side file now.
     bool writeSideFiles();
     // Writes it soon: the write follows the last of a burst of changes.
@@ -212,11 +222,8 @@ private:
     bool takeConvertedFiles(QStringList *files);
     void loadFile(int index);
     void markNotes();
-    void updatePageRange();
     void send(const PaginationRequest &request, Outstanding kind);
     void showMessage(const QString &text);
-    void fadeOut(bool force);
-    void fadeIn(bool force);
     // The position to store: the page's own when one is laid out and no
     // load is under way, else the last one known.
     QString positionForSaving();

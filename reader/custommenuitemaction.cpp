@@ -1,0 +1,19 @@
+#include "custommenuitemaction.h"
+
+#include "shapebutton.h"
+
+#include <QMenu>
+
+CustomMenuItemAction::CustomMenuItemAction(QObject *parent)
+    : QWidgetAction(parent)
+{
+}
+
+void CustomMenuItemAction::onSelected()
+{
+    if (auto *swatch = qobject_cast<ShapeButton *>(sender()))
+        emit colorButtonClicked(swatch->color());
+    trigger();
+    if (auto *menu = qobject_cast<QMenu *>(parent()))
+        menu->close();
+}
