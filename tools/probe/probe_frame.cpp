@@ -1,0 +1,182 @@
+// "frame BOOK [--size WxH] [--profile day|night|sepia] [--columns 1|2]
+// [--full-screen] [--turn N] [--screenshot FILE]": opens a book in the
+// reading frame (viewer, tool bar, reading controller) as the main window
+// does, waits for its pages, turns N pages forward, and prints what the
+// frame shows. The reading settings are put back as they were afterwards;
+// the library is not touched (the book has no library record).
+
+#include "probe.h"
+
+#include "bookformat.h"
+#include "bookviewer.h"
+#include "readtoolbar.h"
+#include "settings.h"
+#include "stylesheet.h"
+#include "textviewer.h"
+#include "textviewerinput.h"
+#include "tooltippushbutton.h"
+#include "usercontext.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QJsonObject>
+#include <QLabel>
+#include <QPixmap>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+// Runs the event loop until the condition holds or msecs pass.
+bool waitUntil(const std::function<bool()> &condition, int msecs)
+{
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (condition())
+            loop.quit();
+    });
+    poll.start(20);
+    QTimer::singleShot(msecs, &loop, &QEventLoop::quit);
+    if (!condition())
+        loop.exec();
+    return condition();
+}
+
+int frameBook(const QStringList &arguments)
+{
+    const QString usage = QStringLiteral(
+            "usage: frame BOOK [--size WxH] [--profile day|night|sepia] [--columns 1|2] "
+            "[--full-screen] [--turn N] [--screenshot FILE]");
+    const QStringList profiles
+            = { QStringLiteral("day"), QStringLiteral("night"), QStringLiteral("sepia") };
+    QString bookPath;
+    QSize size(1000, 700);
+    int profile = -1;
+    int columns = 0;
+    bool fullScreen = false;
+    int turns = 0;
+    QString screenshot;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        const bool hasValue = i + 1 < arguments.size();
+        if (argument == QLatin1String("--size") && hasValue) {
+            const QRegularExpressionMatch match
+                    = QRegularExpression(QStringLiteral("^(\\d{3,5})x(\\d{3,5})$"))
+                              .match(arguments.at(++i));
+            if (!match.hasMatch())
+                return probe::fail(usage);
+            size = QSize(match.captured(1).toInt(), match.captured(2).toInt());
+        } else if (argument == QLatin1String("--profile") && hasValue) {
+            profile = profiles.indexOf(arguments.at(++i));
+            if (profile < 0)
+                return probe::fail(usage);
+        } else if (argument == QLatin1String("--columns") && hasValue) {
+            columns = arguments.at(++i).toInt();
+            if (columns != 1 && columns != 2)
+                return probe::fail(usage);
+        } else if (argument == QLatin1String("--full-screen")) {
+            fullScreen = true;
+        } else if (argument == QLatin1String("--turn") && hasValue) {
+            bool ok = false;
+            turns = arguments.at(++i).toInt(&ok);
+            if (!ok || turns < 0)
+                return probe::fail(usage);
+        } else if (argument == QLatin1String("--screenshot") && hasValue) {
+            screenshot = arguments.at(++i);
+        } else if (bookPath.isEmpty() && !argument.startsWith(QLatin1String("--"))) {
+            bookPath = argument;
+        } else {
+            return probe::fail(usage);
+        }
+    }
+    if (bookPath.isEmpty())
+        return probe::fail(usage);
+    const QFileInfo info(bookPath);
+    if (!info.isFile())
+        return probe::fail(QStringLiteral("no such book: %1").arg(bookPath));
+
+    reloadStyleSheet();
+    Settings *settings = Settings::instance();
+    const ViewerSettings original = settings->values();
+    ViewerSettings values = original;
+    if (profile >= 0)
+        values.currentProfile = profile;
+    if (columns > 0)
+        values.columnCount = columns;
+    settings->setValues(values, true);
+    struct Restore
+    {
+        ~Restore() { Settings::instance()->setValues(values, true); }
+        ViewerSettings values;
+    } restore { original };
+
+    BookDto book;
+    book.fullPath = info.absoluteFilePath();
+    book.title = info.completeBaseName();
+    book.format = BookFormat::fromString(info.suffix());
+
+    UserContext context;
+    QStringList messages;
+    const auto record = [&messages](const QString &title, const QString &text) {
+        messages.append(title + QStringLiteral(": ") + text);
+    };
+    context.setMessagePresenter(record);
+    auto frame = std::make_unique<BookViewer>(&context);
+    frame->setMessagePresenter(record);
+    frame->resize(size);
+    frame->show();
+    frame->setFullScreen(fullScreen);
+    QApplication::processEvents();
+
+    if (!frame->openBook(book))
+        return probe::fail(messages.isEmpty() ? QStringLiteral("the book cannot be opened")
+                                              : messages.join(QLatin1Char(' ')));
+    TextViewer *viewer = frame->textViewer();
+    if (!viewer || !waitUntil([&] { return viewer->isLayoutReady(); }, 30000))
+        return probe::fail(QStringLiteral("the first page did not load"));
+    if (!waitUntil([&] { return !viewer->isPaginating(); }, 60000))
+        return probe::fail(QStringLiteral("no pagination reply"));
+    TextViewerInput *input = TextViewerInput::of(viewer);
+    for (int i = 0; i < turns && input; ++i) {
+        const int before = viewer->absolutePage();
+        input->next();
+        waitUntil([&] { return viewer->absolutePage() != before && viewer->isLayoutReady(); },
+                  10000);
+    }
+    context.updateBookInfo();
+    // Let the last layout reach the screen.
+    waitUntil([] { return false; }, 300);
+
+    QJsonObject result {
+        { QStringLiteral("book"), book.fullPath },
+        { QStringLiteral("page"), viewer->absolutePage() },
+        { QStringLiteral("totalPages"), viewer->bookPageCount() },
+        { QStringLiteral("progress"), viewer->progress() },
+        { QStringLiteral("title"), frame->titleLabel()->text() },
+        { QStringLiteral("progressText"), frame->progressLabel()->text() },
+        { QStringLiteral("profile"), Settings::profileName(settings->values().currentProfile) },
+        { QStringLiteral("columns"), viewer->columnCount() },
+        { QStringLiteral("fullScreen"), frame->isFullScreen() },
+        { QStringLiteral("waitPage"), frame->currentPageIndex() == 0 },
+        { QStringLiteral("toolBar"),
+          frame->toolBar()->button(ReadToolBar::Tool::SwitchView)->objectName() },
+    };
+    if (!screenshot.isEmpty()) {
+        if (!frame->grab().save(screenshot, "PNG"))
+            return probe::fail(QStringLiteral("cannot write %1").arg(screenshot));
+        result.insert(QStringLiteral("screenshot"), QFileInfo(screenshot).absoluteFilePath());
+    }
+    probe::printJson(result);
+    return 0;
+}
+
+} // namespace
+
+VL_PROBE_COMMAND("frame",
+                 "BOOK [--size WxH] [--profile day|night|sepia] [--columns 1|2] [--full-screen] "
+                 "[--turn N] [--screenshot FILE]",
+                 frameBook);
