@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "addbooksworker.h"
 #include "bookmodel.h"
 #include "foldermodel.h"
 #include "inputpasswordcontroller.h"
@@ -73,10 +74,9 @@ QString Application::readRegistryVersion()
 
 QStringList Application::supportedFormats()
 {
-    return { QStringLiteral("epub"), QStringLiteral("mobi"), QStringLiteral("prc"),
-             QStringLiteral("fb2"),  QStringLiteral("cbr"),  QStringLiteral("cbz"),
-             QStringLiteral("pdf"),  QStringLiteral("txt"),  QStringLiteral("zip"),
-             QStringLiteral("7z") };
+    // The add-books worker owns the list: what the add dialog offers is
+    // exactly what the worker takes.
+    return AddBooksWorker::supportedFormats();
 }
 
 QString Application::systemLanguage()
