@@ -4,9 +4,63 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr qint64 unreadKey = std::numeric_limits<qint64>::min();
+// Books without a date sort before every dated one.
+constexpr qint64 noDateKey = unreadKey + 1;
+
+} // namespace
+
 BookSortFilterModel::BookSortFilterModel(QObject *parent)
     : QSortFilterProxyModel(parent)
 {
+}
+
+void BookSortFilterModel::setSourceModel(QAbstractItemModel *source)
+{
+    for (const QMetaObject::Connection &connection : qAsConst(m_sourceConnections))
+        disconnect(connection);
+    m_sourceConnections.clear();
+    clearDateKeys();
+    // Connected before the base class connects its own handlers, so the keys
+    // are gone before it re-sorts the changed rows.
+    if (source) {
+        const auto clear = [this] { clearDateKeys(); };
+        m_sourceConnections = {
+            connect(source, &QAbstractItemModel::modelReset, this, clear),
+            connect(source, &QAbstractItemModel::layoutChanged, this, clear),
+            connect(source, &QAbstractItemModel::rowsInserted, this, clear),
+            connect(source, &QAbstractItemModel::rowsRemoved, this, clear),
+            connect(source, &QAbstractItemModel::rowsMoved, this, clear),
+            connect(source, &QAbstractItemModel::dataChanged, this, clear),
+        };
+    }
+    QSortFilterProxyModel::setSourceModel(source);
+}
+
+void BookSortFilterModel::clearDateKeys()
+{
+    m_dateKeys.clear();
+}
+
+qint64 BookSortFilterModel::dateKey(const QModelIndex &sourceIndex) const
+{
+    const int row = sourceIndex.row();
+    if (row >= m_dateKeys.size()) {
+        const int known = m_dateKeys.size();
+        m_dateKeys.resize(qMax(row + 1, sourceModel()->rowCount()));
+        std::fill(m_dateKeys.begin() + known, m_dateKeys.end(), unreadKey);
+    }
+    qint64 &key = m_dateKeys[row];
+    if (key == unreadKey) {
+        const QDateTime date = sourceIndex.data(BookModel::DateRole).toDateTime();
+        key = date.isValid() ? date.toMSecsSinceEpoch() : noDateKey;
+    }
+    return key;
 }
 
 bool BookSortFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const
@@ -35,8 +89,7 @@ bool BookSortFilterModel::lessThan(const QModelIndex &left, const QModelIndex &r
         return left.data(BookModel::NotesCountRole).toInt()
                 < right.data(BookModel::NotesCountRole).toInt();
     case BookModel::DateColumn:
-        return left.data(BookModel::DateRole).toDateTime()
-                < right.data(BookModel::DateRole).toDateTime();
+        return dateKey(left) < dateKey(right);
     case BookModel::TitleColumn:
     case BookModel::AuthorColumn:
         return QString::localeAwareCompare(left.data().toString(), right.data().toString()) < 0;
