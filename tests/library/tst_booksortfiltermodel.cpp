@@ -49,6 +49,7 @@ private slots:
     void pathologicalSearchOverManyBooks();
     void sortColumns_data();
     void sortColumns();
+    void dateOrderFollowsChanges();
     void passesModelTester();
 
 private:
@@ -213,6 +214,26 @@ void TestBookSortFilterModel::sortColumns()
     m_sort->sort(column, Qt::DescendingOrder);
     std::reverse(titles.begin(), titles.end());
     QCOMPARE(shownTitles(), titles);
+}
+
+// The sort keeps each book's time stamp between comparisons; a changed book
+// must still move to its new place.
+void TestBookSortFilterModel::dateOrderFollowsChanges()
+{
+    m_sort->sort(BookModel::DateColumn, Qt::AscendingOrder);
+    QCOMPARE(shownTitles().first(), QStringLiteral("War and Peace"));
+    const int id = m_sort->index(0, 0).data(BookModel::BookIdRole).toInt();
+    BookDto book = BookProvider::instance()->findBookById(id);
+    const uint oldTime = book.timeAdded;
+    book.timeAdded = 1600000000u;
+    QVERIFY(BookProvider::instance()->updateBook(book));
+    m_model->refreshCache(id);
+    QCOMPARE(shownTitles().last(), QStringLiteral("War and Peace"));
+
+    book.timeAdded = oldTime;
+    QVERIFY(BookProvider::instance()->updateBook(book));
+    m_model->selectByCategory(BookModel::CategoryAll);
+    QCOMPARE(shownTitles().first(), QStringLiteral("War and Peace"));
 }
 
 void TestBookSortFilterModel::passesModelTester()
