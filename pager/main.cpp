@@ -14,6 +14,10 @@
 
 int main(int argc, char *argv[])
 {
+    // Taken first: starting the application takes long on a busy machine,
+    // and a viewer that dies meanwhile would leave the helper running for
+    // good under its new parent.
+    const qint64 viewer = quirelet::parentProcessId();
     QApplication app(argc, argv);
     // Shares the main program's log folder.
     QCoreApplication::setApplicationName(QStringLiteral("vellumin"));
@@ -21,6 +25,7 @@ int main(int argc, char *argv[])
 
     const QString key = argc > 1 ? QString::fromLatin1(argv[1]) : QString();
     quirelet helper(key);
+    helper.setParentProcessId(viewer);
     if (key.isEmpty())
         return int(quirelet::ExitCode::NoKey);
     if (!helper.isAttached())

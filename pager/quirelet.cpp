@@ -42,15 +42,6 @@ QString makeUid()
     return text;
 }
 
-qint64 currentParentId()
-{
-#ifdef Q_OS_UNIX
-    return qint64(::getppid());
-#else
-    return 0;
-#endif
-}
-
 void log(const QString &text, int level)
 {
     Logger::instance()->write(text, level);
@@ -65,9 +56,18 @@ int stringBytes(const QString &text)
 
 } // namespace
 
+qint64 quirelet::parentProcessId()
+{
+#ifdef Q_OS_UNIX
+    return qint64(::getppid());
+#else
+    return 0;
+#endif
+}
+
 quirelet::quirelet(const QString &key, QWidget *parent)
     : QWidget(parent)
-    , m_parentId(currentParentId())
+    , m_parentId(parentProcessId())
 {
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("quireletClass"));
@@ -93,7 +93,7 @@ bool quirelet::parentGone() const
 {
     // Once the parent is gone the process is handed to another one; a helper
     // left behind by a crashed viewer ends, and its detach removes the block.
-    return m_parentId != 0 && currentParentId() != m_parentId;
+    return m_parentId != 0 && parentProcessId() != m_parentId;
 }
 
 quirelet::ExitCode quirelet::run()

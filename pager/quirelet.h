@@ -31,6 +31,13 @@ public:
     ~quirelet() override;
 
     bool isAttached() const { return m_block.isAttached(); }
+
+    // The process whose end ends the helper: by default the parent at
+    // construction. main() sets the parent it saw before the slow start of
+    // the application, so that a viewer that dies meanwhile is still noticed.
+    void setParentProcessId(qint64 pid) { m_parentId = pid; }
+    // The parent process now; 0 where the platform has no such notion.
+    static qint64 parentProcessId();
     QString lastError() const { return m_block.lastError(); }
 
     // The request loop: polls the block every 100 ms and answers each new

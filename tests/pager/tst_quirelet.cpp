@@ -84,6 +84,14 @@ private:
         return close < 0 || line.mid(close + 2, 1) != "Z";
     }
 
+    // True once the process has a System V shared-memory segment mapped,
+    // that is once the helper has attached to its block.
+    static bool hasSharedMemory(pid_t pid)
+    {
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
+        return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/SYSV");
+    }
+
     QString helperProgram() const
     {
         return TestEnvironment::binDir() + QStringLiteral("/quirelet");
@@ -403,29 +411,40 @@ private slots:
         QVERIFY(block.create(key, 4096));
         m_keys.append(key);
         // A shell starts the helper and goes away; the orphaned helper comes
-        // to this process, which reaps it, and must notice the change.
+        // to this process, which reaps it, and must notice the change. The
+        // shell waits until the helper has attached to the block: a helper
+        // that is still starting up when the shell ends never knew the shell
+        // as its parent, and that is not the case under test.
         QCOMPARE(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
         QProcess shell;
         shell.start(QStringLiteral("/bin/sh"),
                     { QStringLiteral("-c"),
-                      QStringLiteral("\"$0\" \"$1\" >/dev/null 2>&1 & echo $!; sleep 0.5"),
+                      QStringLiteral("\"$0\" \"$1\" >/dev/null 2>&1 & echo $!; read go"),
                       helperProgram(), key });
-        const bool shellEnded = shell.waitForFinished(10000);
-        const pid_t pid = pid_t(shell.readAllStandardOutput().trimmed().toLongLong());
         QElapsedTimer timer;
         timer.start();
+        while (!shell.canReadLine() && timer.elapsed() < 30000)
+            shell.waitForReadyRead(100);
+        const pid_t pid = pid_t(shell.readLine().trimmed().toLongLong());
+        bool attached = false;
+        while (pid > 0 && !(attached = hasSharedMemory(pid)) && timer.elapsed() < 30000)
+            QTest::qWait(20);
+        shell.closeWriteChannel();
+        const bool shellEnded = shell.waitForFinished(10000);
+        timer.restart();
         int status = 0;
         pid_t reaped = 0;
         while (pid > 0 && (reaped = ::waitpid(pid, &status, WNOHANG)) == 0
-               && timer.elapsed() < 10000)
+               && timer.elapsed() < 30000)
             QTest::qWait(20);
         if (pid > 0 && reaped == 0) {
             ::kill(pid, SIGKILL);
             ::waitpid(pid, &status, 0);
         }
         ::prctl(PR_SET_CHILD_SUBREAPER, 0);
-        QVERIFY(shellEnded);
         QVERIFY(pid > 0);
+        QVERIFY(attached);
+        QVERIFY(shellEnded);
         QCOMPARE(reaped, pid);
         QVERIFY(WIFEXITED(status));
         QCOMPARE(WEXITSTATUS(status), 0);
