@@ -266,7 +266,9 @@ bool ZipReader::unpack(Operation operation, const QString &archivePath, const QS
                                       .arg(m_limits.maxTotalBytes));
             }
         }
-        entry.close();
+        // A copied entry was closed already, to check its checksum.
+        if (entry.isOpen())
+            entry.close();
 
         if (fileList)
             fileList->append(QFileInfo(target));
