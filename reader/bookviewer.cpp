@@ -3,7 +3,6 @@
 #include "bookformat.h"
 #include "bookoperations.h"
 #include "loaderbox.h"
-#include "messageview.h"
 #include "readtoolbar.h"
 #include "settings.h"
 #include "textdocument.h"
@@ -159,12 +158,7 @@ void BookViewer::setMessagePresenter(MessagePresenter presenter)
 
 void BookViewer::showMessage(const QString &title, const QString &text)
 {
-    if (m_presenter) {
-        m_presenter(title, text);
-        return;
-    }
-    MessageView box(title, text);
-    box.exec();
+    presentMessage(m_presenter, title, text);
 }
 
 int BookViewer::currentPageIndex() const

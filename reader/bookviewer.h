@@ -1,11 +1,10 @@
 #pragma once
 
 #include "bookdto.h"
+#include "messagepresenter.h"
 #include "readerpage.h"
 
 #include <QPointer>
-
-#include <functional>
 
 class LoaderBox;
 class QFrame;
@@ -39,9 +38,6 @@ class BookViewer : public ReaderPage
 {
     Q_OBJECT
 public:
-    // Shows a message to the reader (title, text); by default a modal box.
-    using MessagePresenter = std::function<void(const QString &title, const QString &text)>;
-
     // The controller is the application's one reading controller; not
     // owned, it must outlive the frame.
     BookViewer(UserContext *context, QWidget *parent = nullptr);

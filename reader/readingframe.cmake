@@ -8,6 +8,7 @@ endif()
 add_library(vl_readingframe STATIC
     ${CMAKE_CURRENT_LIST_DIR}/bookviewer.cpp ${CMAKE_CURRENT_LIST_DIR}/bookviewer.h
     ${CMAKE_CURRENT_LIST_DIR}/custommenuitemaction.cpp ${CMAKE_CURRENT_LIST_DIR}/custommenuitemaction.h
+    ${CMAKE_CURRENT_LIST_DIR}/messagepresenter.cpp ${CMAKE_CURRENT_LIST_DIR}/messagepresenter.h
     ${CMAKE_CURRENT_LIST_DIR}/readtoolbar.cpp ${CMAKE_CURRENT_LIST_DIR}/readtoolbar.h
     ${CMAKE_CURRENT_LIST_DIR}/textviewercontextmenu.cpp ${CMAKE_CURRENT_LIST_DIR}/textviewercontextmenu.h
     ${CMAKE_CURRENT_LIST_DIR}/textviewerinput.cpp ${CMAKE_CURRENT_LIST_DIR}/textviewerinput.h

@@ -4,7 +4,6 @@
 #include "bookprovider.h"
 #include "idocument.h"
 #include "logger.h"
-#include "messageview.h"
 #include "settings.h"
 #include "settingsfile.h"
 #include "textviewer.h"
@@ -59,12 +58,7 @@ void UserContext::setMessagePresenter(MessagePresenter presenter)
 
 void UserContext::showMessage(const QString &title, const QString &text)
 {
-    if (m_presenter) {
-        m_presenter(title, text);
-        return;
-    }
-    MessageView box(title, text);
-    box.exec();
+    presentMessage(m_presenter, title, text);
 }
 
 void UserContext::setBook(const BookDto &book)

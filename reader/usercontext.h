@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bookdto.h"
+#include "messagepresenter.h"
 #include "note.h"
 #include "readingcontext.h"
 #include "tocitem.h"
@@ -10,8 +11,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-
-#include <functional>
 
 class BookModel;
 class IDocument;
@@ -35,9 +34,6 @@ class UserContext : public ReadingContext
 {
     Q_OBJECT
 public:
-    // Shows a message to the reader (title, text); by default a modal box.
-    using MessagePresenter = std::function<void(const QString &title, const QString &text)>;
-
     explicit UserContext(QObject *parent = nullptr);
     ~UserContext() override;
 

@@ -41,6 +41,7 @@ private slots:
     void opensAndReads();
     void toolBarDrivesTheBook();
     void fullScreen();
+    void controllerReachesTheBook();
     void sameBookKeepsItsViewer();
     void leavesAndReturns();
     void refusals_data();
@@ -329,6 +330,57 @@ void tst_BookViewer::fullScreen()
     QCOMPARE(m_frame->viewerRow()->contentsMargins(), QMargins(50, 8, 0, 8));
     QCOMPARE(m_frame->toolBarSpacer()->sizeHint(), QSize(0, 8));
     QVERIFY(!m_frame->toolBar()->button(Tool::Search)->isVisible());
+}
+
+void tst_BookViewer::controllerReachesTheBook()
+{
+    QFile::remove(BookSideFiles(m_firstPath).settingsPath());
+    QVERIFY(open(m_first));
+    TextViewer *shown = viewer();
+    QCOMPARE(m_context->tableOfContents().size(), 3);
+    QSignalSpy loaded(shown, &TextViewer::loadFinished);
+    auto reached = [&](int number, int timeout = 10000) {
+        loaded.clear();
+        m_context->navigateToPosition(number);
+        return loaded.wait(timeout);
+    };
+
+    // Below 100000: a contents entry.
+    QVERIFY(reached(2));
+    QCOMPARE(shown->chapterIndex(), 2);
+    m_context->addBookmark();
+    QCOMPARE(m_context->bookmarks().size(), 1);
+    QVERIFY(reached(0));
+    QCOMPARE(shown->chapterIndex(), 0);
+    // From 100000: a bookmark.
+    QVERIFY(reached(100000));
+    QCOMPARE(shown->chapterIndex(), 2);
+    // Numbers that name nothing do nothing.
+    QVERIFY(!reached(100001, 200));
+    QVERIFY(!reached(-3, 200));
+    QVERIFY(!reached(99, 200));
+    m_context->removeBookmark(0);
+    QVERIFY(m_context->bookmarks().isEmpty());
+
+    // From 200000: a search result.
+    QSignalSpy searched(shown, &TextViewer::finishedSearch);
+    m_context->setSearchingText(QStringLiteral("Paragraph 2.0"));
+    QCOMPARE(m_context->searchingText(), QStringLiteral("Paragraph 2.0"));
+    QVERIFY(searched.wait(20000));
+    const QList<SearchResult> results = shown->searchResults();
+    int hit = -1;
+    for (int i = 0; i < results.size(); ++i) {
+        if (results.at(i).extra.startsWith(QStringLiteral("ch2.xhtml")))
+            hit = i;
+    }
+    QVERIFY2(hit >= 0, qPrintable(QString::number(results.size())));
+    QVERIFY(reached(200000 + hit));
+    QCOMPARE(shown->chapterIndex(), 1);
+
+    m_context->navigateToPositionPath(QStringLiteral("ch1.xhtml#p1_2"));
+    QVERIFY(loaded.wait(10000));
+    QCOMPARE(shown->chapterIndex(), 0);
+    QVERIFY(m_context->notes().isEmpty());
 }
 
 void tst_BookViewer::sameBookKeepsItsViewer()

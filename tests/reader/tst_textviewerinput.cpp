@@ -40,9 +40,10 @@ private slots:
     void navigationStrip();
     void addresses();
     void encodings();
+    void encodingMenuOfPlainText();
 
 private:
-    bool open();
+    bool open(const QString &path);
     // Presses and releases a button at a point of the view, as the window
     // system delivers it.
     void click(Qt::MouseButton button, const QPoint &point);
@@ -56,6 +57,7 @@ private:
     int m_asked = 0;
     bool m_confirm = false;
     std::function<QAction *(TextViewerContextMenu *menu)> m_pick;
+    std::function<QAction *(QMenu *menu)> m_pickOther;
 };
 
 void tst_TextViewerInput::initTestCase()
@@ -81,12 +83,13 @@ void tst_TextViewerInput::init()
     m_asked = 0;
     m_confirm = false;
     m_pick = nullptr;
+    m_pickOther = nullptr;
     const QByteArray test = QTest::currentTestFunction();
-    if (test == "addresses" || test == "encodings")
+    if (test == "addresses" || test == "encodings" || test == "encodingMenuOfPlainText")
         return;
     // Every test starts at the book's beginning.
     QFile::remove(BookSideFiles(m_book).settingsPath());
-    QVERIFY(open());
+    QVERIFY(open(m_book));
 }
 
 void tst_TextViewerInput::cleanup()
@@ -94,10 +97,10 @@ void tst_TextViewerInput::cleanup()
     m_viewer.reset();
 }
 
-bool tst_TextViewerInput::open()
+bool tst_TextViewerInput::open(const QString &path)
 {
     BookDto book;
-    book.fullPath = m_book;
+    book.fullPath = path;
     m_viewer.reset(new TextViewer(book));
     m_viewer->setMessagePresenter(
             [](const QString &, const QString &text) { QWARN(qPrintable(text)); });
@@ -111,8 +114,9 @@ bool tst_TextViewerInput::open()
         return m_confirm;
     });
     m_input->setMenuRunner([this](QMenu *menu, const QPoint &) -> QAction * {
-        auto *contextMenu = qobject_cast<TextViewerContextMenu *>(menu);
-        return m_pick && contextMenu ? m_pick(contextMenu) : nullptr;
+        if (auto *contextMenu = qobject_cast<TextViewerContextMenu *>(menu))
+            return m_pick ? m_pick(contextMenu) : nullptr;
+        return m_pickOther ? m_pickOther(menu) : nullptr;
     });
     m_viewer->resize(700, 500);
     m_viewer->show();
@@ -403,7 +407,7 @@ void tst_TextViewerInput::notesUnderTheMouse()
     note.date = QDateTime::currentDateTimeUtc();
     state.notes = { note };
     QVERIFY(files.write(state));
-    QVERIFY(open());
+    QVERIFY(open(m_book));
 
     TextViewer *viewer = m_viewer.get();
     QCOMPARE(viewer->notes().size(), 1);
@@ -500,6 +504,44 @@ void tst_TextViewerInput::encodings()
         if (entry.contains(QStringLiteral(" / ")))
             QVERIFY(name.compare(entry.section(QStringLiteral(" / "), 1), Qt::CaseInsensitive));
     }
+}
+
+void tst_TextViewerInput::encodingMenuOfPlainText()
+{
+    // "Привет, мир." in Windows-1251, which a reader of UTF-8 gets wrong.
+    const QString path = m_dir.filePath(QStringLiteral("Letters.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 20; ++i)
+        file.write("\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0.\n");
+    file.close();
+    QVERIFY(open(path));
+    TextViewer *viewer = m_viewer.get();
+    const QString greeting = QString::fromUtf8("Привет, мир.");
+    const QString bodyText = QStringLiteral("document.body.textContent;");
+    QVERIFY(!viewer->runScript(bodyText).toString().contains(greeting));
+
+    QStringList offered;
+    m_pickOther = [&offered](QMenu *menu) -> QAction * {
+        QMenu *encodings = menu->actions().value(0) ? menu->actions().first()->menu() : nullptr;
+        if (!encodings || menu->minimumWidth() != 150)
+            return nullptr;
+        QAction *chosen = nullptr;
+        for (QAction *action : encodings->actions()) {
+            offered.append(action->text());
+            if (action->text().startsWith(QStringLiteral("windows-1251")))
+                chosen = action;
+        }
+        return chosen;
+    };
+    QSignalSpy loaded(viewer, &TextViewer::loadFinished);
+    const QPoint point(300, 200);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, point, viewer->mapToGlobal(point));
+    QApplication::sendEvent(viewer, &request);
+    QCOMPARE(offered, TextViewerInput::encodingEntries());
+    QVERIFY(loaded.wait(10000));
+    QCOMPARE(viewer->textEncoding(), QStringLiteral("windows-1251"));
+    QVERIFY(viewer->runScript(bodyText).toString().contains(greeting));
 }
 
 VL_TEST_WIDGETS_MAIN(tst_TextViewerInput)
