@@ -117,10 +117,7 @@ bool FolderModel::dropMimeData(const QMimeData *data, Qt::DropAction action, int
         seen.insert(bookId);
         if (BookProvider::instance()->findBookById(bookId).id != bookId)
             continue;
-        if (BookProvider::instance()->addBookToCategory(bookId, categoryId)) {
-            updateData();
-            emit added();
-        }
+        bindingChanged(BookProvider::instance()->addBookToCategory(bookId, categoryId), true);
     }
     return true;
 }
@@ -204,16 +201,17 @@ void FolderModel::selectAll()
 
 void FolderModel::addToCategory(int bookId, int folderId, bool signal)
 {
-    if (!BookProvider::instance()->addBookToCategory(bookId, folderId))
-        return;
-    updateData();
-    if (signal)
-        emit added();
+    bindingChanged(BookProvider::instance()->addBookToCategory(bookId, folderId), signal);
 }
 
 void FolderModel::removeFromCategory(int bookId, int categoryId, bool signal)
 {
-    if (!BookProvider::instance()->removeBookFromCategory(bookId, categoryId))
+    bindingChanged(BookProvider::instance()->removeBookFromCategory(bookId, categoryId), signal);
+}
+
+void FolderModel::bindingChanged(bool stored, bool signal)
+{
+    if (!stored)
         return;
     updateData();
     if (signal)

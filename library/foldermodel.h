@@ -78,5 +78,8 @@ signals:
 private:
     Q_DISABLE_COPY_MOVE(FolderModel)
 
+    // After a book joined or left a category: reload, and tell when asked.
+    void bindingChanged(bool stored, bool signal);
+
     QList<CategoryDto> m_categories;
 };

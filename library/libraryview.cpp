@@ -37,6 +37,15 @@ constexpr int trash = BookModel::CategoryDeleted;
 constexpr int firstFormat = BookModel::CategoryFormatBase;
 constexpr int lastFormat = BookModel::CategoryFormatBase + 99;
 
+// Layouts of the screen sit flush: no spacing, margins as given.
+template<typename Layout>
+Layout *flush(Layout *layout, int left = 0, int top = 0, int right = 0, int bottom = 0)
+{
+    layout->setSpacing(0);
+    layout->setContentsMargins(left, top, right, bottom);
+    return layout;
+}
+
 Button *makeButton(const char *objectName, QWidget *parent)
 {
     auto *button = new Button(parent);
@@ -94,17 +103,13 @@ LibraryView::~LibraryView()
 
 void LibraryView::setupUi()
 {
-    auto *root = new QHBoxLayout(this);
-    root->setSpacing(0);
-    root->setContentsMargins(0, 0, 0, 0);
+    auto *root = flush(new QHBoxLayout(this));
 
     // Left column: the general categories, the formats, the user's own.
     auto *leftSide = new QFrame(this);
     leftSide->setObjectName(QStringLiteral("boxLeftSide"));
     leftSide->setMinimumWidth(159);
-    auto *left = new QVBoxLayout(leftSide);
-    left->setSpacing(0);
-    left->setContentsMargins(3, 6, 0, 6);
+    auto *left = flush(new QVBoxLayout(leftSide), 3, 6, 0, 6);
 
     m_categoryGroup = new BookCategoryGroup(this);
     m_categoryGroup->setExclusive(true);
@@ -138,22 +143,16 @@ void LibraryView::setupUi()
     left->addWidget(m_buttonLeftSideDelete);
 
     // Right column: the switch bar over the table or the shelf.
-    auto *right = new QVBoxLayout;
-    right->setSpacing(0);
-    right->setContentsMargins(0, 0, 0, 0);
+    auto *right = flush(new QVBoxLayout);
 
     auto *switchBox = new QFrame(this);
     switchBox->setObjectName(QStringLiteral("switchLibBox"));
     switchBox->setFixedHeight(39);
-    auto *switchLayout = new QHBoxLayout(switchBox);
-    switchLayout->setSpacing(0);
-    switchLayout->setContentsMargins(14, 0, 0, 0);
+    auto *switchLayout = flush(new QHBoxLayout(switchBox), 14);
     m_switchButton = makeButton("buttonSwitchShelfView", switchBox);
 
     auto *actionBar = new QFrame(switchBox);
-    auto *actions = new QHBoxLayout(actionBar);
-    actions->setContentsMargins(0, 0, 0, 0);
-    actions->setSpacing(0);
+    auto *actions = flush(new QHBoxLayout(actionBar));
     m_buttonImport = makeButton("buttonImport", actionBar);
     m_buttonExport = makeButton("buttonExport", actionBar);
     m_buttonClearLibrary = makeButton("buttonClearLibrary", actionBar);
@@ -172,9 +171,7 @@ void LibraryView::setupUi()
     switchLayout->addStretch();
     switchLayout->addWidget(actionBar);
 
-    auto *viewArea = new QVBoxLayout;
-    viewArea->setSpacing(0);
-    viewArea->setContentsMargins(0, 0, 0, 0);
+    auto *viewArea = flush(new QVBoxLayout);
     m_viewStack = new QStackedLayout;
 
     auto *tablePage = new QFrame(this);

@@ -15,6 +15,27 @@ ushort fold(QChar c)
     return c.toCaseFolded().unicode();
 }
 
+// The class an escape letter such as the d of \d stands for; 0 for others.
+quint8 builtinOf(QChar letter)
+{
+    switch (letter.unicode()) {
+    case 'd':
+        return SearchPattern::CharClass::Digit;
+    case 'D':
+        return SearchPattern::CharClass::NotDigit;
+    case 's':
+        return SearchPattern::CharClass::Space;
+    case 'S':
+        return SearchPattern::CharClass::NotSpace;
+    case 'w':
+        return SearchPattern::CharClass::Word;
+    case 'W':
+        return SearchPattern::CharClass::NotWord;
+    default:
+        return 0;
+    }
+}
+
 bool isWordChar(QChar c)
 {
     return c.isLetterOrNumber() || c.isMark() || c == QLatin1Char('_');
@@ -251,34 +272,15 @@ private:
         if (atEnd())
             return fail();
         const QChar c = peek();
-        switch (c.unicode()) {
-        case 'd':
+        if (const quint8 builtin = builtinOf(c)) {
             ++m_pos;
-            return builtinClass(SearchPattern::CharClass::Digit);
-        case 'D':
-            ++m_pos;
-            return builtinClass(SearchPattern::CharClass::NotDigit);
-        case 's':
-            ++m_pos;
-            return builtinClass(SearchPattern::CharClass::Space);
-        case 'S':
-            ++m_pos;
-            return builtinClass(SearchPattern::CharClass::NotSpace);
-        case 'w':
-            ++m_pos;
-            return builtinClass(SearchPattern::CharClass::Word);
-        case 'W':
-            ++m_pos;
-            return builtinClass(SearchPattern::CharClass::NotWord);
-        case 'b':
-        case 'B': {
+            return builtinClass(builtin);
+        }
+        if (c == QLatin1Char('b') || c == QLatin1Char('B')) {
             ++m_pos;
             auto node = std::make_unique<Node>(Node::Kind::WordBoundary);
             node->flag = c == QLatin1Char('B');
             return node;
-        }
-        default:
-            break;
         }
         if (c.unicode() >= '1' && c.unicode() <= '9')
             return fail(); // back references are not offered
@@ -369,30 +371,7 @@ private:
                 ++m_pos;
                 if (atEnd())
                     return fail();
-                const QChar e = peek();
-                quint8 builtin = 0;
-                switch (e.unicode()) {
-                case 'd':
-                    builtin = SearchPattern::CharClass::Digit;
-                    break;
-                case 'D':
-                    builtin = SearchPattern::CharClass::NotDigit;
-                    break;
-                case 's':
-                    builtin = SearchPattern::CharClass::Space;
-                    break;
-                case 'S':
-                    builtin = SearchPattern::CharClass::NotSpace;
-                    break;
-                case 'w':
-                    builtin = SearchPattern::CharClass::Word;
-                    break;
-                case 'W':
-                    builtin = SearchPattern::CharClass::NotWord;
-                    break;
-                default:
-                    break;
-                }
+                const quint8 builtin = builtinOf(peek());
                 if (builtin) {
                     ++m_pos;
                     cls.builtins |= builtin;
