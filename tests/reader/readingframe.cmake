@@ -21,7 +21,7 @@ if(TARGET quirelet)
     add_dependencies(tst_textviewerinput quirelet)
 endif()
 vl_add_test(NAME tst_bookviewer SOURCES tst_bookviewer.cpp
-    LIBS vl_readingframe vl_readingfixture vl_res_engine vl_res_style)
+    LIBS vl_readingframe vl_readingfixture vl_app vl_res_engine vl_res_style)
 if(TARGET quirelet)
     add_dependencies(tst_bookviewer quirelet)
 endif()

@@ -4,7 +4,9 @@
 #include "bookprovider.h"
 #include "booksidefiles.h"
 #include "bookviewer.h"
+#include "libraryview.h"
 #include "loaderbox.h"
+#include "mainview.h"
 #include "paginationclient.h"
 #include "readingfixture.h"
 #include "readtoolbar.h"
@@ -48,6 +50,7 @@ private slots:
     void refusals();
     void unrecoverableError();
     void windowButtons();
+    void fromTheLibraryAndBack();
 
 private:
     int addBook(const QString &path, const QString &title, int format);
@@ -551,6 +554,69 @@ void tst_BookViewer::windowButtons()
     QSignalSpy backButton(m_frame.get(), &ReaderPage::toggleBackContol);
     emit hub->toggleBackContol(true);
     QCOMPARE(backButton.count(), 1);
+}
+
+void tst_BookViewer::fromTheLibraryAndBack()
+{
+    // The frame as the program's window hosts it, beside the real library
+    // screen over the same book model.
+    m_frame.reset();
+    QFile::remove(BookSideFiles(m_firstPath).settingsPath());
+    BookViewer *frame = nullptr;
+    MainViewParts parts;
+    parts.createLibraryPage = [this](QWidget *parent) {
+        LibraryViewParts library;
+        library.bookModel = m_model.get();
+        return new LibraryView(library, parent);
+    };
+    parts.createReaderPage = [this, &frame](QWidget *parent) {
+        frame = new BookViewer(m_context.get(), parent);
+        frame->setMessagePresenter([this](const QString &title, const QString &text) {
+            m_messages.append(title + QLatin1Char('|') + text);
+        });
+        return frame;
+    };
+    parts.readingContext = m_context.get();
+    parts.showMessage = [this](QWidget *, const QString &title, const QString &text) {
+        m_messages.append(title + QLatin1Char('|') + text);
+    };
+    auto window = std::make_unique<MainView>(900, 600, parts);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(frame);
+    window->buttonLibrary();
+    QCOMPARE(window->currentPage(), int(MainView::LibraryPageIndex));
+
+    // The reader picks the book in the library.
+    emit window->libraryPage()->bookOpen(m_first);
+    QTRY_COMPARE(window->currentPage(), int(MainView::ReaderPageIndex));
+    QTRY_VERIFY(frame->textViewer() && frame->textViewer()->isLayoutReady());
+    TextViewer *shown = frame->textViewer();
+    QVERIFY(ReadingFixture::waitForPages(shown));
+    QCOMPARE(frame->currentPageIndex(), 1);
+    shown->setFocus();
+    QTest::keyClick(shown, Qt::Key_Right);
+    const int page = shown->absolutePage();
+    QCOMPARE(page, 2);
+    const int progress = shown->progress();
+    QVERIFY(progress > 0 && progress < 100);
+
+    // Back in the library, the book shows how far it was read.
+    window->buttonLibrary();
+    QCOMPARE(window->currentPage(), int(MainView::LibraryPageIndex));
+    QCOMPARE(BookProvider::instance()->findBookById(m_first).maxPosition, progress);
+    const int row = m_model->rowOfBook(m_first);
+    QCOMPARE(m_model->data(m_model->index(row, 0), BookModel::ProgressTextRole).toString(),
+             QStringLiteral("%1%").arg(progress));
+
+    // And opens again where it was left.
+    emit window->libraryPage()->bookOpen(m_first);
+    QTRY_COMPARE(window->currentPage(), int(MainView::ReaderPageIndex));
+    QTRY_COMPARE(frame->currentPageIndex(), 1);
+    QCOMPARE(frame->textViewer(), shown);
+    QCOMPARE(shown->absolutePage(), page);
+    QVERIFY(m_messages.isEmpty());
+    window.reset();
 }
 
 VL_TEST_WIDGETS_MAIN(tst_BookViewer)
