@@ -85,6 +85,7 @@ private slots:
     void readSettings();
     void switchPages();
     void addFiles();
+    void closedWhileAdding();
     void screenshots();
 
 private:
@@ -786,6 +787,27 @@ void TestLibraryView::addFiles()
     QCOMPARE(open.first().first().toInt(), -1);
     QVERIFY(button("buttonAll")->isChecked());
     QCOMPARE(BookProvider::instance()->bookCountAll(), 6);
+}
+
+// The screen may go while its worker still adds books: the worker is
+// stopped and waited for, nothing is left running on a deleted object.
+void TestLibraryView::closedWhileAdding()
+{
+    const QString folder = m_dir.filePath(QStringLiteral("many"));
+    QVERIFY(QDir().mkpath(folder));
+    for (int i = 0; i < 40; ++i) {
+        QFile file(QStringLiteral("%1/story %2.txt").arg(folder).arg(i));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("Story %1\n\nOnce upon a time.\n").arg(i).toUtf8());
+    }
+    m_view->onAddFiles({ QFileInfo(folder) });
+    delete m_view;
+    m_view = nullptr;
+    QCoreApplication::processEvents();
+    const int added = BookProvider::instance()->bookCountAll() - 6;
+    QVERIFY(added >= 0 && added <= 40);
+    QVERIFY(m_messages.isEmpty());
+    resetLibrary();
 }
 
 // Pictures of the screen for a look by eye, when asked for.
