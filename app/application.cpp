@@ -9,6 +9,7 @@
 #include "paths.h"
 #include "settingsfile.h"
 #include "shell.h"
+#include "usercontext.h"
 #include "workerstates.h"
 
 #include <QDebug>
@@ -27,7 +28,9 @@ Application::Application(int &argc, char **argv)
 
     loadTranslator();
 
+    m_userContext = new UserContext();
     m_bookModel = new BookModel(this);
+    m_userContext->setBookModel(m_bookModel);
     m_folderModel = new FolderModel(this);
     m_messageController = std::make_unique<MessageBoxController>();
     m_passwordController = new InputPasswordController(this);
@@ -41,6 +44,7 @@ Application::Application(int &argc, char **argv)
 
 Application::~Application()
 {
+    delete m_userContext;
     if (m_translator)
         removeTranslator(m_translator);
     delete m_translator;

@@ -12,6 +12,7 @@ class FolderModel;
 class InputPasswordController;
 class MessageBoxController;
 class QTranslator;
+class UserContext;
 
 // The one application object of the main program: names the program to Qt,
 // decides where settings live, loads the interface translation and offers a
@@ -31,6 +32,8 @@ public:
     // to the GUI; both live as long as the application.
     InputPasswordController *inputPasswordController() const { return m_passwordController; }
     // The library's one book model; a child of the application.
+    // The reading controller of the open book; owned, deleted first.
+    UserContext *userContext() const { return m_userContext; }
     BookModel *bookModel() const { return m_bookModel; }
     // The user categories; a child of the application.
     FolderModel *folderModel() const { return m_folderModel; }
@@ -65,6 +68,7 @@ public slots:
 
 private:
     QTranslator *m_translator = nullptr;
+    UserContext *m_userContext = nullptr;
     // No QObject parent: a loading thread may still ask while the children
     // of the application are torn down.
     std::unique_ptr<MessageBoxController> m_messageController;

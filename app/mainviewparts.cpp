@@ -1,10 +1,12 @@
 #include "mainviewparts.h"
 
 #include "application.h"
+#include "bookviewer.h"
 #include "handoverdialogs.h"
 #include "libraryview.h"
 #include "messageview.h"
 #include "placeholderpages.h"
+#include "usercontext.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -21,10 +23,15 @@ MainViewParts MainViewParts::standard()
         }
         return new LibraryView(libraryParts, parent);
     };
-    // TODO: the reading frame, its panels, the search line, the properties
-    // editor and the reading controller replace these placeholders as their
-    // parts of the program land.
-    parts.createReaderPage = [](QWidget *parent) { return new PlaceholderReaderPage(parent); };
+    // TODO: the reading view's panels, the search line and the properties
+    // editor replace these placeholders as their parts of the program land.
+    parts.createReaderPage = [application](QWidget *parent) -> ReaderPage * {
+        if (application && application->userContext())
+            return new BookViewer(application->userContext(), parent);
+        return new PlaceholderReaderPage(parent);
+    };
+    if (application)
+        parts.readingContext = application->userContext();
     parts.createContentsPanel = [](QWidget *parent) {
         return new PlaceholderSidePanel(QStringLiteral("tocView"), parent);
     };
