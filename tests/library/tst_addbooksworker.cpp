@@ -426,7 +426,7 @@ void TestAddBooksWorker::cancelBetweenBooks()
 {
     const QString folder = m_dir.filePath(QStringLiteral("cancel"));
     QStringList paths;
-    for (const QString &name : { "a.epub", "x.fb2", "c.epub", "d.epub" }) {
+    for (const char *name : { "a.epub", "x.fb2", "c.epub", "d.epub" }) {
         paths << folder + QLatin1Char('/') + name;
         QVERIFY(writeEpub(paths.last(), name));
     }
