@@ -1,6 +1,7 @@
 #include "epubparser.h"
 
 #include "archivepath.h"
+#include "domloader.h"
 #include "epubdocument.h"
 #include "logger.h"
 #include "paths.h"
@@ -43,16 +44,33 @@ namespace {
                 && suffixes.contains(QFileInfo(name).suffix().toLower());
     }
 
-    // Spine documents and package files are small; a huge one is not a book's.
+    // Spine documents are small; a huge one is not a book's.
     constexpr qint64 markupSizeLimit = 256 * 1024 * 1024;
+    // The container, the package and the contents file are indexes; even a
+    // dictionary's stay far below this. A larger one, unpacked from a small
+    // book, would only exhaust memory in the parser.
+    constexpr qint64 packageSizeLimit = 64 * 1024 * 1024;
 
-    bool readSmallFile(const QString &path, QByteArray *content)
+    bool readSmallFile(const QString &path, qint64 limit, QByteArray *content)
     {
         QFile file(path);
-        if (!file.open(QIODevice::ReadOnly) || file.size() > markupSizeLimit)
+        if (!file.open(QIODevice::ReadOnly) || file.size() > limit)
             return false;
         *content = file.readAll();
         return true;
+    }
+
+    // A contents file nests one level per level of its tree. Far deeper than
+    // any real one, and still far within a thread's stack; the tree made
+    // from it keeps TocFile::maxDepth levels anyway.
+    constexpr int contentsDepthLimit = 8192;
+
+    template<typename Markup>
+    bool loadXml(QDomDocument *document, const Markup &markup, bool namespaceProcessing,
+                 int depthLimit = DomLoader::maxDepth)
+    {
+        return DomLoader::load(document, markup, namespaceProcessing, depthLimit)
+                == DomLoader::Result::Loaded;
     }
 
     // Puts content in place of the file at path in one step (a temporary file
@@ -222,10 +240,13 @@ bool EpubParser::probeEncryption(const std::function<QString(const QString &)> &
         if (path.isEmpty() || !QFileInfo(path).isFile())
             continue;
         QByteArray content;
-        if (!readSmallFile(path, &content))
+        if (!readSmallFile(path, markupSizeLimit, &content))
             continue;
+        // Encrypted bytes fail at once; a document refused only for its
+        // depth was read as XML that far.
         QDomDocument document;
-        m_info.encrypted = !document.setContent(content);
+        m_info.encrypted
+                = DomLoader::load(&document, content, false) == DomLoader::Result::Malformed;
         return m_info.encrypted;
     }
     return false;
@@ -234,13 +255,13 @@ bool EpubParser::probeEncryption(const std::function<QString(const QString &)> &
 QString EpubParser::findOpfPath(const QString &containerPath)
 {
     QString result;
-    QFile file(containerPath);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray content;
+    if (!readSmallFile(containerPath, packageSizeLimit, &content)) {
         log(QStringLiteral("Can not open container: %1").arg(containerPath), Logger::Error);
         return result;
     }
     QDomDocument document;
-    if (!document.setContent(&file, false)) {
+    if (!loadXml(&document, content, false)) {
         log(QStringLiteral("Can not set content for xml-doc"), Logger::Error);
         return result;
     }
@@ -264,13 +285,13 @@ QString EpubParser::findOpfPath(const QString &containerPath)
 void EpubParser::loadMetaData(const QString &opfPath)
 {
     log(QStringLiteral("Load meta data. Begin"), Logger::Info);
-    QFile file(opfPath);
-    if (opfPath.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+    QByteArray content;
+    if (opfPath.isEmpty() || !readSmallFile(opfPath, packageSizeLimit, &content)) {
         log(QStringLiteral("Load meta data. Error opening file :%1").arg(opfPath), Logger::Error);
         return;
     }
     QDomDocument document;
-    if (!document.setContent(&file, true)) {
+    if (!loadXml(&document, content, true)) {
         log(QStringLiteral("Load meta data. Error loading xml-file :%1").arg(opfPath),
             Logger::Error);
         return;
@@ -430,14 +451,15 @@ void EpubParser::loadToc(const QString &tocFileName)
     const QString path
             = tocFileName.isEmpty() ? QString() : Paths::findFile(m_bookFolder, tocFileName);
     QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text)
+        || file.size() > packageSizeLimit) {
         log(QStringLiteral("Load TOC. Error opening ncx-file:%1").arg(path), Logger::Error);
         return;
     }
     QTextStream stream(&file);
     stream.setCodec("utf-8");
     QDomDocument document;
-    if (!document.setContent(stream.readAll(), true)) {
+    if (!loadXml(&document, stream.readAll(), true, contentsDepthLimit)) {
         log(QStringLiteral("Loading TOC. Error loading xml from ncx-file:%1").arg(path),
             Logger::Error);
         return;
@@ -481,7 +503,7 @@ void EpubParser::loadSpine()
     for (int i = 1; i < files.size(); ++i) {
         const QString path = QDir::toNativeSeparators(spineFilePath(files.at(i)));
         QByteArray content;
-        if (!QFileInfo(path).isFile() || !readSmallFile(path, &content))
+        if (!QFileInfo(path).isFile() || !readSmallFile(path, markupSizeLimit, &content))
             continue;
         bool changed = false;
         const QByteArray stripped = ScriptStripper::strip(content, &changed);

@@ -1,5 +1,6 @@
 #include "fbdescription.h"
 
+#include "domloader.h"
 #include "textdocument.h"
 
 #include <QBuffer>
@@ -9,7 +10,6 @@
 #include <QRegularExpression>
 #include <QTextCodec>
 #include <QTextStream>
-#include <QXmlStreamReader>
 
 namespace fb2 {
 
@@ -17,9 +17,6 @@ namespace {
 
     // A book file larger than this is refused before it is read.
     constexpr qint64 maximumFileSize = 256 * 1024 * 1024;
-    // Deepest element nesting accepted. The document tree is torn down
-    // recursively, so a hostile file must not reach it with thousands of levels.
-    constexpr int maximumXmlDepth = 512;
 
     // Text of an element: its last direct text child.
     QString elementText(const QDomElement &element)
@@ -65,23 +62,6 @@ namespace {
                 c = QLatin1Char(' ');
         }
         return line;
-    }
-
-    bool nestingWithinLimit(const QString &text, QString *error)
-    {
-        QXmlStreamReader reader(text);
-        int depth = 0;
-        while (!reader.atEnd()) {
-            const QXmlStreamReader::TokenType token = reader.readNext();
-            if (token == QXmlStreamReader::StartElement && ++depth > maximumXmlDepth) {
-                *error = QStringLiteral("Elements nested too deeply at line %1")
-                                 .arg(reader.lineNumber());
-                return false;
-            }
-            if (token == QXmlStreamReader::EndElement)
-                --depth;
-        }
-        return true;
     }
 
 } // namespace
@@ -150,13 +130,12 @@ bool FbDescription::loadData(const QByteArray &bytes, const QString &fileName,
         text = stream.readAll();
     }
 
-    if (!nestingWithinLimit(text, &m_lastError))
-        return false;
     QDomDocument document;
     QString message;
     int line = 0;
     int column = 0;
-    if (!document.setContent(text, true, &message, &line, &column)) {
+    if (DomLoader::load(&document, text, true, DomLoader::maxDepth, &message, &line, &column)
+        != DomLoader::Result::Loaded) {
         m_lastError = QStringLiteral("%1 at line %2, column %3").arg(message).arg(line).arg(column);
         return false;
     }

@@ -40,6 +40,8 @@ private slots:
     void tocTree();
     void tocDepthIsCapped();
     void tocIsWrittenOnce();
+    void deeplyNestedXml_data();
+    void deeplyNestedXml();
     void cover_data();
     void cover();
     void emptyHrefsMeanNothing();
@@ -401,6 +403,63 @@ void TestEpubParser::tocDepthIsCapped()
         level = level.at(0).toObject().value("Childs").toArray();
     }
     QCOMPARE(depth, TocFile::maxDepth);
+}
+
+void TestEpubParser::deeplyNestedXml_data()
+{
+    QTest::addColumn<QString>("deepFile");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("tocEntries");
+    QTest::addColumn<int>("metadataStatus");
+
+    // Such a file counts as unreadable, and costs the book what an
+    // unreadable one of its kind costs; no more.
+    QTest::newRow("container") << "container" << QString() << 1 << 1;
+    QTest::newRow("package") << "package" << QString() << 1 << 0;
+    QTest::newRow("contents") << "contents"
+                              << "Test Book" << 0 << 0;
+    QTest::newRow("probed chapter") << "chapter"
+                                    << "Test Book" << 1 << 0;
+}
+
+void TestEpubParser::deeplyNestedXml()
+{
+    QFETCH(QString, deepFile);
+    QFETCH(QString, title);
+    QFETCH(int, tocEntries);
+    QFETCH(int, metadataStatus);
+
+    // Nested a hundred thousand deep: enough to exhaust the stack of a parser
+    // that followed it.
+    const QString deep
+            = QStringLiteral("<x>").repeated(100000) + QStringLiteral("</x>").repeated(100000);
+    Epub book;
+    if (deepFile == QLatin1String("container")) {
+        book.container = ("<?xml version=\"1.0\"?><container><rootfiles><rootfile "
+                          "full-path=\"OEBPS/content.opf\" "
+                          "media-type=\"application/oebps-package+xml\"/></rootfiles>"
+                          + deep + "</container>")
+                                 .toUtf8();
+    } else if (deepFile == QLatin1String("package")) {
+        book.metadata = deep;
+    } else if (deepFile == QLatin1String("contents")) {
+        book.ncx += deep;
+    } else {
+        book.chapters.first() = deep;
+    }
+    book.extra = { { "META-INF/encryption.xml", "<encryption/>" } };
+    const QString path = write(book, QStringLiteral("deep-%1.epub").arg(deepFile));
+
+    epub::EpubDocument document(path);
+    QVERIFY(document.load());
+    QCOMPARE(document.bookInfo().title(), title);
+    QVERIFY(!document.bookInfo().encrypted);
+    QCOMPARE(tocOf(path).size(), tocEntries);
+
+    epub::EpubDocument owner(path);
+    epub::EpubParser parser(&owner);
+    QCOMPARE(parser.open(path, true), metadataStatus);
+    QCOMPARE(parser.info().title(), title);
 }
 
 void TestEpubParser::tocIsWrittenOnce()

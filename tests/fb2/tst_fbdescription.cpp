@@ -266,6 +266,11 @@ void TestFbDescription::unreadable_data()
     QTest::newRow("nested too deeply")
             << book(QByteArray("<body>") + QByteArray("<p>").repeated(5000)
                     + QByteArray("</p>").repeated(5000) + "</body>");
+    // An entity may expand into far more than the file shows.
+    QTest::newRow("nested too deeply through an entity")
+            << "<?xml version=\"1.0\"?>\n<!DOCTYPE FictionBook [<!ENTITY deep \""
+                    + QByteArray("<p>").repeated(100000) + QByteArray("</p>").repeated(100000)
+                    + "\">]>\n<FictionBook><body><section>&deep;</section></body></FictionBook>";
 }
 
 void TestFbDescription::unreadable()
