@@ -42,6 +42,7 @@ private slots:
     void tocIsWrittenOnce();
     void deeplyNestedXml_data();
     void deeplyNestedXml();
+    void oversizedPackageIsNotRead();
     void cover_data();
     void cover();
     void emptyHrefsMeanNothing();
@@ -460,6 +461,27 @@ void TestEpubParser::deeplyNestedXml()
     epub::EpubParser parser(&owner);
     QCOMPARE(parser.open(path, true), metadataStatus);
     QCOMPARE(parser.info().title(), title);
+}
+
+void TestEpubParser::oversizedPackageIsNotRead()
+{
+    // A package file of more than 64 MB unpacks from a book of a few
+    // hundred kilobytes; parsing one of a gigabyte would exhaust memory.
+    const QString opf = m_dir.filePath(QStringLiteral("huge.opf"));
+    QFile file(opf);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<package><metadata><dc:title>Huge</dc:title></metadata><!--");
+    const QByteArray padding(1024 * 1024, ' ');
+    for (int i = 0; i < 64; ++i)
+        file.write(padding);
+    file.write("--></package>");
+    file.close();
+
+    epub::EpubDocument owner(opf);
+    epub::EpubParser parser(&owner);
+    parser.loadMetaData(opf);
+    QVERIFY(parser.info().titles.isEmpty());
+    QVERIFY(parser.findOpfPath(opf).isEmpty());
 }
 
 void TestEpubParser::tocIsWrittenOnce()
