@@ -1,8 +1,10 @@
 #include "mobimarkup.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QTextCodec>
 #include <QUuid>
+#include <QVarLengthArray>
 
 #include <map>
 #include <vector>
@@ -29,6 +31,72 @@ namespace {
     {
         int at;
         QString digits;
+    };
+
+    // Where the opening tags of a text end: the index of the ">", quoted
+    // values (which may hold ">") skipped; -1 when the tag never closes.
+    // Tags are looked up in text order, and what one lookup learns serves
+    // the later ones: a book full of unclosed tags or stray quotes is still
+    // read about once, not once per tag.
+    class TagEnds
+    {
+    public:
+        explicit TagEnds(const QString &text)
+            : m_text(text)
+        {
+        }
+
+        // The end of the tag whose name ends before from.
+        int find(int from)
+        {
+            // Tags that start between two marks share the first mark.
+            if (m_markFrom < 0 || from < m_markFrom || (m_mark >= 0 && from > m_mark)) {
+                m_markFrom = from;
+                m_mark = nextMark(from);
+            }
+            QVarLengthArray<int, 16> quotes;
+            int mark = m_mark;
+            int end = -1;
+            while (mark >= 0) {
+                if (m_text.at(mark) == QLatin1Char('>')) {
+                    end = mark;
+                    break;
+                }
+                const auto known = m_endAfterQuote.constFind(mark);
+                if (known != m_endAfterQuote.constEnd()) {
+                    end = known.value();
+                    break;
+                }
+                quotes.append(mark);
+                const int closing = m_text.indexOf(m_text.at(mark), mark + 1);
+                if (closing < 0)
+                    break;
+                mark = nextMark(closing + 1);
+            }
+            // Every quote passed leads to the same end, whichever tag gets
+            // there.
+            for (const int quote : qAsConst(quotes))
+                m_endAfterQuote.insert(quote, end);
+            return end;
+        }
+
+    private:
+        int nextMark(int from) const
+        {
+            const int size = m_text.size();
+            const QChar *characters = m_text.constData();
+            for (int i = from; i < size; ++i) {
+                const QChar c = characters[i];
+                if (c == QLatin1Char('>') || c == QLatin1Char('"') || c == QLatin1Char('\''))
+                    return i;
+            }
+            return -1;
+        }
+
+        const QString &m_text;
+        QHash<int, int> m_endAfterQuote;
+        int m_markFrom = -1;
+        int m_mark = -1;
     };
 
 } // namespace
@@ -153,6 +221,7 @@ QString addHeadingAnchors(const QString &html, QList<Heading> *headings)
     // yet, -1: none after that point). Books with unclosed headings must not
     // make the scan quadratic.
     int nextClose[5] = { -2, -2, -2, -2, -2 };
+    TagEnds tagEnds(html);
     int copied = 0;
     int from = 0;
     while (from < size) {
@@ -163,27 +232,10 @@ QString addHeadingAnchors(const QString &html, QList<Heading> *headings)
         const QChar level = html.at(open + 2);
         if (level < QLatin1Char('1') || level > QLatin1Char('4'))
             continue;
-        // The rest of the opening tag: quoted values may hold ">".
-        int at = open + 3;
-        bool closed = false;
-        while (at < size) {
-            const QChar c = html.at(at);
-            if (c == QLatin1Char('>')) {
-                closed = true;
-                break;
-            }
-            if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-                const int end = html.indexOf(c, at + 1);
-                if (end < 0)
-                    break;
-                at = end + 1;
-                continue;
-            }
-            ++at;
-        }
-        if (!closed)
+        const int tagEnd = tagEnds.find(open + 3);
+        if (tagEnd < 0)
             continue;
-        const int contentStart = at + 1;
+        const int contentStart = tagEnd + 1;
         const int index = level.unicode() - '0';
         if (nextClose[index] == -1)
             continue;

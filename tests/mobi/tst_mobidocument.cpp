@@ -38,6 +38,7 @@ private slots:
     void pictures();
     void pageBreaks();
     void headings();
+    void headingsOfHostileMarkupInOnePass();
     void loadWritesPageePicturesAndToc();
     void loadHuffBook();
     void unreadableBooks_data();
@@ -175,6 +176,18 @@ void TestMobiDocument::headings()
     }
     QVERIFY(headings.at(0).id != headings.at(1).id);
     QVERIFY(html.contains(QStringLiteral("<h5>no</h5><h3>unclosed<a id=")));
+}
+
+void TestMobiDocument::headingsOfHostileMarkupInOnePass()
+{
+    // Heading tags that never close, with stray quotes: looking for the end
+    // of each tag afresh read the rest of the book once per tag, minutes
+    // for this text of 2 MB.
+    QList<mobi::Heading> headings;
+    mobi::addHeadingAnchors(
+            QStringLiteral("<h1 '").repeated(400000) + QStringLiteral("<h2>Last</h2>"), &headings);
+    QCOMPARE(headings.size(), 1);
+    QCOMPARE(headings.first().title, QStringLiteral("Last"));
 }
 
 void TestMobiDocument::loadWritesPageePicturesAndToc()
