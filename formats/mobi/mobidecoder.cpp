@@ -51,7 +51,10 @@ namespace {
 
 QByteArray decodePalmDoc(const QByteArray &record)
 {
-    const int size = record.size();
+    // A record holds 4096 bytes of text. Of a far larger one only the start
+    // is read, so that the output buffer below stays a size an array holds.
+    constexpr int maximumInput = 16 * 1024 * 1024;
+    const int size = qMin(record.size(), maximumInput);
     const uchar *in = bytes(record);
     // No code writes more than five bytes per input byte.
     QByteArray output(qMax(8192, size * 5 + 8), Qt::Uninitialized);

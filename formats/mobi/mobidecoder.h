@@ -13,6 +13,8 @@ enum class Compression { None, PalmDoc, HuffCdic };
 
 // Decodes one PalmDOC (LZ77) record. Decoding stops at the first malformed
 // code and returns what was decoded before it; never reads outside record.
+// Of a record over 16 MB (a real one holds 4096 bytes) only the first 16 MB
+// are decoded.
 QByteArray decodePalmDoc(const QByteArray &record);
 
 // Removes the trailing entries that writers append after the compressed data

@@ -102,7 +102,10 @@ bool MobiFile::recordBounds(int i, qint64 *begin, qint64 *end) const
     *end = i + 1 < m_recordCount ? qint64(be32(entry + 8)) : m_size;
     if (*end > m_size)
         *end = m_size;
-    return *begin <= *end;
+    // Records hold a few kilobytes of text or one picture. One of gigabytes
+    // would not fit a byte array; it only comes from a file that is no book.
+    constexpr qint64 maximumRecordSize = 256 * 1024 * 1024;
+    return *begin <= *end && *end - *begin <= maximumRecordSize;
 }
 
 QByteArray MobiFile::record(int i) const
@@ -241,10 +244,18 @@ QByteArray MobiFile::rawText() const
         huff.reset(new HuffCdicDecoder(*this, int(qMin<quint32>(m_firstHuffRecord, INT_MAX)),
                                        int(qMin<quint32>(m_huffRecordCount, INT_MAX))));
 
+    // Real books decompress to a few times their size. The record list of a
+    // hostile file may name the same bytes thousands of times (or each HUFF
+    // record may expand to the most a record can hold), so the text is
+    // bounded by the file's size, with a floor for small books and a ceiling
+    // that the conversion to HTML can still afford.
+    constexpr qint64 mebibyte = 1024 * 1024;
+    const qint64 limit = qBound(64 * mebibyte, 16 * m_size, 256 * mebibyte);
+
     QByteArray text;
     // The declared length is only a hint; a damaged header must not make
     // the reader reserve far more than the file could hold.
-    text.reserve(int(qMin<qint64>(qMin<qint64>(m_textLength, 8 * m_size), 64 * 1024 * 1024)));
+    text.reserve(int(qMin<qint64>(qMin<qint64>(m_textLength, 8 * m_size), 64 * mebibyte)));
     for (int i = 1; i < last; ++i) {
         const QByteArray stored = stripTrailingEntries(record(i), m_extraDataFlags);
         QByteArray decoded;
@@ -261,6 +272,14 @@ QByteArray MobiFile::rawText() const
         }
         if (m_textRecordSize > 0 && decoded.size() > m_textRecordSize)
             decoded.truncate(m_textRecordSize);
+        if (text.size() + qint64(decoded.size()) > limit) {
+            text.append(decoded.constData(), int(limit - text.size()));
+            Logger::instance()->write(
+                    QStringLiteral("MOBI: the text is cut at %1 bytes, more than the book can hold")
+                            .arg(limit),
+                    Logger::Warning);
+            break;
+        }
         text.append(decoded);
     }
     return text;

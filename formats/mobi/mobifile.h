@@ -42,8 +42,8 @@ public:
     bool isOpen() const { return m_recordCount > 0; }
 
     int recordCount() const { return m_recordCount; }
-    // Bytes of record i; a null array when i is out of range or the record
-    // list puts it outside the file.
+    // Bytes of record i; a null array when i is out of range, the record
+    // list puts it outside the file or makes it larger than 256 MB.
     QByteArray record(int i) const;
 
     // Palm database type and creator ("BOOK" "MOBI", "TEXt" "REAd").
@@ -79,7 +79,8 @@ public:
     QString title() const;
 
     // The text records 1 .. last, trailing entries stripped, decompressed
-    // and each cut to the text record size.
+    // and each cut to the text record size. The whole is cut at 16 times
+    // the file's size, but never below 64 MB nor above 256 MB.
     QByteArray rawText() const;
     // rawText() decoded with the book's text codec; "" (and a log line) when
     // the book names an encoding that has no codec.

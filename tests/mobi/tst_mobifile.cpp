@@ -49,6 +49,7 @@ private slots:
     void plainPalmDocBook();
     void damagedFilesNeverCrash();
     void recordListOutsideTheFile();
+    void textOfSharedRecordsIsBounded();
     void missingFile();
     void bookMetadata();
     void headerNames();
@@ -320,6 +321,33 @@ void TestMobiFile::recordListOutsideTheFile()
     const auto listed = mobi::MobiFile::fromBytes(many);
     QVERIFY(listed->recordCount() < 0xFFFF);
     listed->rawText();
+}
+
+void TestMobiFile::textOfSharedRecordsIsBounded()
+{
+    // A plain PalmDOC book of 700 KB whose record list names the same
+    // 66000 bytes as every other of its 65535 records: more than 2 GB of
+    // text, which no byte array holds.
+    constexpr int count = 0xFFFF;
+    constexpr int shared = 78 + 8 * count + 2 + 16;
+    constexpr int after = shared + 66000;
+    QByteArray bytes(78, '\0');
+    bytes.replace(60, 8, "TEXtREAd");
+    bytes.replace(76, 2, be16(count));
+    bytes += be32(shared - 16) + be32(0);
+    for (int i = 1; i < count; ++i)
+        bytes += be32(i % 2 ? shared : after) + be32(quint32(i));
+    bytes += QByteArray(2, '\0');
+    // Stored text, 65535 text records of any size.
+    bytes += be16(1) + be16(0) + be32(0xFFFFFFFF) + be16(0xFFFF) + be16(0) + be32(0);
+    QCOMPARE(bytes.size(), shared);
+    bytes += QByteArray(66000, 'a') + "end";
+
+    const auto file = mobi::MobiFile::fromBytes(bytes);
+    QCOMPARE(file->recordCount(), count);
+    const QByteArray text = file->rawText();
+    QCOMPARE(text.size(), 64 * 1024 * 1024);
+    QVERIFY(text.startsWith("aaaa"));
 }
 
 void TestMobiFile::missingFile()
