@@ -275,7 +275,7 @@ QString TextDocument::titleOfSection(const QList<TocItem> &entries, int position
     return entries.last().title;
 }
 
-QImage TextDocument::decodeImage(const QByteArray &data)
+QImage TextDocument::decodeImage(const QByteArray &data, qint64 *pixelBudget)
 {
     // Books carry pictures of a few megapixels; a header that claims more
     // is taken as damaged rather than allocated.
@@ -287,10 +287,24 @@ QImage TextDocument::decodeImage(const QByteArray &data)
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
     const QSize size = reader.size();
+    const qint64 area = qint64(size.width()) * size.height();
     if (!size.isValid() || size.width() > maximumSide || size.height() > maximumSide
-        || qint64(size.width()) * size.height() > maximumArea)
+        || area > maximumArea || (pixelBudget && area > *pixelBudget))
         return QImage();
-    return reader.read();
+    QImage image = reader.read();
+    if (pixelBudget && !image.isNull())
+        *pixelBudget -= area;
+    return image;
+}
+
+qint64 TextDocument::pictureBudget(qint64 bookBytes)
+{
+    // A picture of a few kilobytes can claim tens of megapixels (a plain
+    // area compresses to almost nothing), and a book can hold or name it
+    // many times. Real pictures give a few pixels per byte of their file.
+    constexpr qint64 floor = 64000000;
+    constexpr qint64 pixelsPerByte = 64;
+    return qMax(floor, bookBytes * pixelsPerByte);
 }
 
 int TextDocument::findAnchorBlock(const QString &name) const

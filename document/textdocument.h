@@ -70,8 +70,14 @@ public:
     static QString titleOfSection(const QList<TocItem> &entries, int position);
     // An embedded picture, decoded only when the size its header declares
     // is one the reader is willing to allocate; a null image otherwise, and
-    // for data that is no picture. Callable from any thread.
-    static QImage decodeImage(const QByteArray &data);
+    // for data that is no picture. With pixelBudget, also null when the
+    // picture has more pixels than are left in it; the pixels decoded are
+    // taken from it. Callable from any thread.
+    static QImage decodeImage(const QByteArray &data, qint64 *pixelBudget = nullptr);
+    // The pixels all the pictures of one book may decode to together, for
+    // decodeImage(): a floor that a few of the largest pictures fit, more
+    // for a larger book file (bookBytes).
+    static qint64 pictureBudget(qint64 bookBytes);
 
     QColor backgroundColor() const { return m_backgroundColor; }
     QColor highlightColor() const { return m_highlightColor; }

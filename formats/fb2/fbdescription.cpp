@@ -98,6 +98,7 @@ bool FbDescription::loadData(const QByteArray &bytes, const QString &fileName,
                              const QString &encoding)
 {
     *this = FbDescription();
+    m_bookBytes = bytes.size();
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly | QIODevice::Text);
@@ -150,9 +151,11 @@ bool FbDescription::parse(const QDomDocument &document, bool descriptionOnly)
         m_lastError = QStringLiteral("Not a FictionBook document");
         return false;
     }
+    // Every picture stays decoded in memory while the book is open.
+    qint64 pixelBudget = TextDocument::pictureBudget(m_bookBytes);
     for (QDomElement child = root.firstChildElement(QStringLiteral("binary")); !child.isNull();
          child = child.nextSiblingElement(QStringLiteral("binary")))
-        readBinary(child);
+        readBinary(child, &pixelBudget);
     for (QDomElement child = root.firstChildElement(); !child.isNull();
          child = child.nextSiblingElement()) {
         const QString name = child.tagName();
@@ -170,11 +173,11 @@ bool FbDescription::parse(const QDomDocument &document, bool descriptionOnly)
     return true;
 }
 
-void FbDescription::readBinary(const QDomElement &binary)
+void FbDescription::readBinary(const QDomElement &binary, qint64 *pixelBudget)
 {
     const QString id = binary.attribute(QStringLiteral("id"));
     const QByteArray data = QByteArray::fromBase64(binary.firstChild().nodeValue().toLatin1());
-    images.insert(id, TextDocument::decodeImage(data));
+    images.insert(id, TextDocument::decodeImage(data, pixelBudget));
 }
 
 void FbDescription::readDescription(const QDomElement &description)

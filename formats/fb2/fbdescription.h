@@ -71,6 +71,7 @@ public:
     bool loadData(const QByteArray &bytes, const QString &fileName, const QString &encoding);
     // Fills the record from a parsed document; false when the root element
     // is not FictionBook. With descriptionOnly the bodies are not read.
+    // Pictures beyond the pixel budget of the book are kept as null images.
     bool parse(const QDomDocument &document, bool descriptionOnly);
 
     // "%1 %2 %3": last, first and middle name of the title-info author.
@@ -96,12 +97,15 @@ public:
 
 private:
     void readDescription(const QDomElement &description);
-    void readBinary(const QDomElement &binary);
+    void readBinary(const QDomElement &binary, qint64 *pixelBudget);
 
     FbTitleInfo m_titleInfo;
     FbPublishInfo m_publishInfo;
     FbDocumentInfo m_documentInfo;
     QString m_lastError;
+    // Size of the file loadData() read; the pictures' pixel budget grows
+    // with it.
+    qint64 m_bookBytes = 0;
 };
 
 // The encoding an XML declaration names ("encoding=" with double or single

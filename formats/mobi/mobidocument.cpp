@@ -109,10 +109,13 @@ bool MobiDocument::writePictures(const QString &folder) const
 {
     bool written = true;
     const int count = m_reader->imageCount();
+    // The record list may name one small picture of many megapixels
+    // thousands of times; each would be decoded, encoded and written again.
+    qint64 pixelBudget = pictureBudget(QFileInfo(m_filePath).size());
     for (int n = 0; n < count; ++n) {
         const QString path
                 = QDir::toNativeSeparators(folder + QLatin1Char('/') + pictureFileName(n));
-        const QImage picture = m_reader->image(n);
+        const QImage picture = m_reader->image(n, &pixelBudget);
         if (picture.isNull())
             continue; // not a picture (index and end records follow the pictures)
         if (!picture.save(path, "JPG")) {

@@ -324,14 +324,14 @@ int MobiFile::imageCount() const
     return m_recordCount - firstImageRecord();
 }
 
-QImage MobiFile::image(int n) const
+QImage MobiFile::image(int n, qint64 *pixelBudget) const
 {
     if (n < 0 || n >= imageCount())
         return QImage();
     const QByteArray data = record(firstImageRecord() + n);
     if (data.isNull() || !looksLikePicture(data))
         return QImage();
-    return TextDocument::decodeImage(data);
+    return TextDocument::decodeImage(data, pixelBudget);
 }
 
 QImage MobiFile::coverImage() const

@@ -93,8 +93,9 @@ public:
     int firstImageRecord() const;
     int imageCount() const;
     // Picture n (0-based) after the first image record; a null image when
-    // the record is missing, no picture, or too large to decode safely.
-    QImage image(int n) const;
+    // the record is missing, no picture, or too large to decode safely (see
+    // TextDocument::decodeImage() for pixelBudget).
+    QImage image(int n, qint64 *pixelBudget = nullptr) const;
     // image(0) when the book is not encrypted and has pictures.
     QImage coverImage() const;
 

@@ -50,6 +50,7 @@ private slots:
     void unreadable_data();
     void unreadable();
     void brokenPictures();
+    void picturePixelsAreBounded();
     void inlineMarkup_data();
     void inlineMarkup();
     void sectionParts();
@@ -303,6 +304,26 @@ void TestFbDescription::brokenPictures()
     QCOMPARE(description.images.value("good.png").size(), QSize(3, 4));
 }
 
+void TestFbDescription::picturePixelsAreBounded()
+{
+    // A plain picture of 36 megapixels packs into a few kilobytes; a small
+    // book naming many of them would hold gigabytes of decoded pixels.
+    QImage plain(6000, 6000, QImage::Format_Mono);
+    plain.fill(0);
+    QByteArray xml = "<body/>";
+    for (int i = 0; i < 5; ++i)
+        xml += binary(QStringLiteral("plain%1.png").arg(i), plain);
+    xml += binary("small.png", filled(3, 4));
+    fb2::FbDescription description;
+    QVERIFY(description.loadFile(writeFile(m_dir.filePath("plain.fb2"), book(xml)), 0, QString()));
+    QCOMPARE(description.images.size(), 6);
+    int decoded = 0;
+    for (const QImage &image : qAsConst(description.images))
+        decoded += image.isNull() ? 0 : 1;
+    QCOMPARE(decoded, 2);
+    QCOMPARE(description.images.value("plain0.png").size(), QSize(6000, 6000));
+    QCOMPARE(description.images.value("small.png").size(), QSize(3, 4));
+}
 void TestFbDescription::inlineMarkup_data()
 {
     QTest::addColumn<QByteArray>("xml");

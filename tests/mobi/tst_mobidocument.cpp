@@ -5,6 +5,7 @@
 #include "paths.h"
 #include "testenvironment.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -45,6 +46,7 @@ private slots:
     void unreadableBooks();
     void titleByPosition();
     void loadResource();
+    void picturePixelsAreBounded();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -344,6 +346,30 @@ void TestMobiDocument::loadResource()
     QVERIFY(document.resource(QTextDocument::ImageResource, QUrl("pdbrec:/3")).isNull());
     QVERIFY(document.resource(QTextDocument::ImageResource, QUrl("pdbrec:/x")).isNull());
     QVERIFY(document.resource(QTextDocument::ImageResource, QUrl("file:/1")).isNull());
+}
+
+void TestMobiDocument::picturePixelsAreBounded()
+{
+    // Ten plain pictures of 16 megapixels each, a few kilobytes apiece:
+    // decoding, encoding and writing them all would cost far more than the
+    // book's size warrants.
+    QImage plain(4000, 4000, QImage::Format_Mono);
+    plain.fill(0);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(plain.save(&buffer, "PNG"));
+    MobiSpec spec;
+    spec.text = "<p>x</p>";
+    for (int i = 0; i < 10; ++i)
+        spec.pictures.append(png);
+    const QString path = write("plain-pictures.mobi", makeMobi(spec));
+
+    mobi::MobiDocument document(path);
+    QVERIFY(document.load());
+    const QStringList written
+            = QDir(Paths::bookPath(path)).entryList({ QStringLiteral("pdbrec_*.jpg") });
+    QCOMPARE(written.size(), 4);
 }
 
 VL_TEST_GUI_MAIN(TestMobiDocument)
