@@ -27,6 +27,10 @@ class TextDocument : public QTextDocument, public IDocument
     Q_OBJECT
     Q_INTERFACES(IDocument)
 public:
+    // The outcome of the last load(), in the codes by which the reading view
+    // tells the reader why a book does not open.
+    enum Status { Ok = 0, Damaged = 1, Protected = 4 };
+
     explicit TextDocument(QObject *parent = nullptr);
     ~TextDocument() override;
 
@@ -38,6 +42,8 @@ public:
     virtual bool load();
     // Size of an embedded image by its resource name; invalid when unknown.
     virtual QSize imageSize(const QString &name);
+    // A Status code; Ok before the first load().
+    int status() const { return m_status; }
 
     QList<SearchResult> search(const QString &text) override;
     void clearSearch() override;
@@ -119,6 +125,7 @@ public slots:
     void moveToEnd() override;
 
 protected:
+    void setStatus(int status) { m_status = status; }
     // Lays the pages out for the current size, columns, margins and font and
     // keeps the reader on the same text.
     void updateLayout();
@@ -133,6 +140,7 @@ private:
     // Undoes the last search marks, if any.
     void removeSearchMarks();
 
+    int m_status = Ok;
     int m_columnCount = 1;
     int m_currentPage = 1;
     int m_layoutPageCount = -1;

@@ -4,6 +4,11 @@
 
 namespace epub {
 
+static_assert(int(EpubParser::Parsed) == TextDocument::Ok
+                      && int(EpubParser::Damaged) == TextDocument::Damaged
+                      && int(EpubParser::Protected) == TextDocument::Protected,
+              "the parser answers in the document's status codes");
+
 EpubDocument::EpubDocument(const QString &filePath, QObject *parent)
     : TextDocument(parent)
     , m_filePath(filePath)
@@ -16,9 +21,9 @@ bool EpubDocument::load()
 {
     m_spineFiles.clear();
     EpubParser parser(this);
-    m_status = parser.open(m_filePath, false);
+    setStatus(parser.open(m_filePath, false));
     m_bookInfo = parser.info();
-    return m_status == EpubParser::Parsed;
+    return status() == Ok;
 }
 
 void EpubDocument::reload()

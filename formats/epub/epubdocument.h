@@ -18,13 +18,12 @@ public:
     EpubDocument(const QString &filePath, QObject *parent = nullptr);
     ~EpubDocument() override;
 
-    // Runs the parser in reading mode; true exactly when status() is 0.
+    // Runs the parser in reading mode and takes its status (Ok, Damaged or
+    // Protected); true exactly when it is Ok.
     bool load() override;
     void reload() override;
 
     QString filePath() const { return m_filePath; }
-    // Of the last load(): 0 parsed, 1 damaged, 4 protected.
-    int status() const { return m_status; }
     // Element 0 is the folder of the package file on disk; then the spine's
     // XHTML documents in reading order, relative to that folder.
     QStringList spineFiles() const { return m_spineFiles; }
@@ -37,7 +36,6 @@ private:
 
     QStringList m_spineFiles;
     QString m_filePath;
-    int m_status = 0;
     BookInfo m_bookInfo;
 };
 

@@ -82,14 +82,14 @@ bool FbDocument::load()
     // Parse first: a book that cannot be read leaves the pages of an earlier
     // load in place and is reported, not shown as an empty book.
     if (!m_description.loadFile(m_path, 0, m_encoding)) {
-        m_status = Damaged;
+        setStatus(Damaged);
         Logger::instance()->write(
                 QStringLiteral("FB2: cannot read %1: %2").arg(m_path, m_description.lastError()),
                 Logger::Error);
         reload();
         return false;
     }
-    m_status = Ok;
+    setStatus(Ok);
     reload();
 
     const QString folder = QDir::fromNativeSeparators(Paths::bookPath(m_path));

@@ -25,10 +25,6 @@ class FbDocument : public TextDocument
 {
     Q_OBJECT
 public:
-    // The outcome of the last load(), in the codes the reading view knows
-    // from the EPUB document.
-    enum Status { Ok = 0, Damaged = 1 };
-
     FbDocument(const QString &path, QObject *parent = nullptr);
     ~FbDocument() override;
 
@@ -38,7 +34,6 @@ public:
     QList<TocItem> tableOfContents() override;
     QString titleByPosition(int position) override;
 
-    int status() const { return m_status; }
     // After load(): the storage folder, then the page files in reading order.
     QStringList pages() const { return m_pages; }
     // Codec name of a plain text file; "" means UTF-8. Set before load().
@@ -76,7 +71,6 @@ private:
     QString m_path;
     TocState m_tocState;
     FbDescription m_description;
-    int m_status = Ok;
 };
 
 } // namespace fb2

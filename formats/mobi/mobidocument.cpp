@@ -48,7 +48,7 @@ bool MobiDocument::load()
     m_headings.clear();
     m_toc.clear();
     m_html.clear();
-    m_status = Damaged;
+    setStatus(Damaged);
 
     const MobiFile &book = *m_reader;
     const Compression kind = book.compression();
@@ -59,7 +59,7 @@ bool MobiDocument::load()
         return false;
     }
     if (book.isEncrypted()) {
-        m_status = Protected;
+        setStatus(Protected);
         Logger::instance()->write(QStringLiteral("MOBI: book is encrypted: %1").arg(m_filePath),
                                   Logger::Error);
         return false;
@@ -101,7 +101,7 @@ bool MobiDocument::load()
                                   Logger::Error);
 
     m_files = QStringList { folder, m_htmlFileName };
-    m_status = Ok;
+    setStatus(Ok);
     return true;
 }
 

@@ -25,10 +25,6 @@ class MobiDocument : public TextDocument
 {
     Q_OBJECT
 public:
-    // The outcome of the last load(); the codes the reading view already
-    // knows from the EPUB document.
-    enum Status { Ok = 0, Damaged = 1, Protected = 4 };
-
     MobiDocument(const QString &filePath, QObject *parent = nullptr);
     ~MobiDocument() override;
 
@@ -38,7 +34,6 @@ public:
     QList<TocItem> tableOfContents() override;
     QString titleByPosition(int position) override;
 
-    int status() const { return m_status; }
     // After a successful load(): the storage folder, then the HTML file.
     QStringList files() const { return m_files; }
     QString filePath() const { return m_filePath; }
@@ -61,7 +56,6 @@ private:
     QList<TocItem> m_toc;
     QString m_html;
     QString m_htmlFileName;
-    int m_status = Ok;
 };
 
 } // namespace mobi
