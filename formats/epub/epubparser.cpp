@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSet>
 #include <QTextStream>
 #include <QUrl>
 
@@ -500,16 +501,21 @@ void EpubParser::loadSpine()
     if (m_document)
         m_document->setSpineFiles(files);
 
+    // A spine may name one document many times; it is stripped once.
+    QSet<QString> stripped;
     for (int i = 1; i < files.size(); ++i) {
         const QString path = QDir::toNativeSeparators(spineFilePath(files.at(i)));
+        if (stripped.contains(path))
+            continue;
+        stripped.insert(path);
         QByteArray content;
         if (!QFileInfo(path).isFile() || !readSmallFile(path, markupSizeLimit, &content))
             continue;
         bool changed = false;
-        const QByteArray stripped = ScriptStripper::strip(content, &changed);
+        const QByteArray withoutScripts = ScriptStripper::strip(content, &changed);
         if (!changed)
             continue;
-        if (!replaceFile(path, stripped)) {
+        if (!replaceFile(path, withoutScripts)) {
             // The viewer must not get the scripts back: better no document.
             log(QStringLiteral("Can not remove scripts from:%1").arg(path), Logger::Error);
             QFile::remove(path);

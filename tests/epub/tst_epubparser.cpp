@@ -28,6 +28,7 @@ private slots:
     void opfFolder();
     void containerPicksPackageRootfile();
     void spineKeepsOnlyXhtml();
+    void repeatedSpineDocumentIsStrippedOnce();
     void withoutNcx();
     void upperCaseNcxIdIsNotTheToc();
     void protectedBook_data();
@@ -167,6 +168,23 @@ void TestEpubParser::spineKeepsOnlyXhtml()
     QCOMPARE(document.spineFiles().mid(1), QStringList({ "ch1.xhtml", "ch2.xhtml", "ch9.xhtml" }));
     // The last document is stripped too.
     QVERIFY(!readFile(Paths::bookPath(path) + "/OEBPS/ch9.xhtml").contains("script"));
+}
+
+void TestEpubParser::repeatedSpineDocumentIsStrippedOnce()
+{
+    // A spine naming one large chapter 20000 times: reading and stripping
+    // it for every mention took minutes.
+    Epub book;
+    book.chapters = QStringList { QStringLiteral("<script>x()</script>")
+                                  + QStringLiteral("<p>text</p>").repeated(200000) };
+    book.spine = QStringLiteral("<itemref idref=\"c1\"/>").repeated(20000);
+    const QString path = write(book, QStringLiteral("repeated-spine.epub"));
+    epub::EpubDocument document(path);
+    QVERIFY(document.load());
+    QCOMPARE(document.spineFiles().size(), 1 + 20001);
+    const QByteArray chapter = readFile(Paths::bookPath(path) + "/OEBPS/ch1.xhtml");
+    QVERIFY(chapter.contains("<p>text</p>"));
+    QVERIFY(!chapter.contains("script"));
 }
 
 void TestEpubParser::withoutNcx()
