@@ -5,6 +5,7 @@
 #include "logger.h"
 #include "mainview.h"
 #include "messageview.h"
+#include "quitonsignal.h"
 #include "settings.h"
 #include "splashscreen.h"
 #include "stylesheet.h"
@@ -99,6 +100,8 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsSet("VELLUMIN_QUIT_WHEN_SHOWN"))
         QTimer::singleShot(0, &app, &QCoreApplication::quit);
 
+    // A stop request from outside ends the loop like closing the window.
+    const QuitOnSignal quitOnSignal;
     const int result = app.exec();
     mainView.reset();
     return result;

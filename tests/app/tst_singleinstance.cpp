@@ -65,6 +65,17 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("/books/next.epub")), 10000);
     }
 
+    void stopRequestEndsCleanly()
+    {
+        // A log-out sends SIGTERM: the program must tear down normally (the
+        // reader saves its place, helpers and their blocks go), not die.
+        startFirst();
+        ::kill(pid_t(m_first.processId()), SIGTERM);
+        QVERIFY(m_first.waitForFinished(10000));
+        QCOMPARE(m_first.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_first.exitCode(), 0);
+    }
+
 private:
     void startFirst()
     {
