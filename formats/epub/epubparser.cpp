@@ -45,6 +45,26 @@ namespace {
                 && suffixes.contains(QFileInfo(name).suffix().toLower());
     }
 
+    // A picture named like a cover: "cover", then at least one character,
+    // then one of the usual picture suffixes, anywhere in the name and in any
+    // case. Looked for with plain searches: a backtracking pattern took
+    // minutes on the names of tens of kilobytes that an archive can hold.
+    bool isCoverName(const QString &name)
+    {
+        const int cover = name.indexOf(QLatin1String("cover"), 0, Qt::CaseInsensitive);
+        if (cover < 0)
+            return false;
+        for (const char *suffix : { "jpg", "jpeg", "png", "svg" }) {
+            if (name.indexOf(QLatin1String(suffix), cover + 6, Qt::CaseInsensitive) >= 0)
+                return true;
+        }
+        return false;
+    }
+
+    // A book names its cover once or twice. Each name is looked for among all
+    // the book's pictures, so thousands of names are not tried.
+    constexpr int maximumCoverCandidates = 64;
+
     // Spine documents are small; a huge one is not a book's.
     constexpr qint64 markupSizeLimit = 256 * 1024 * 1024;
     // The container, the package and the contents file are indexes; even a
@@ -353,13 +373,12 @@ void EpubParser::loadMetaData(const QString &opfPath)
 }
 
 QString EpubParser::extractImage(ArchiveReader &reader, const QString &filePath,
-                                 const QString &folder,
+                                 const QString &folder, const QStringList &images,
                                  const std::function<bool(const QString &)> &accepts)
 {
     QString chosen;
-    const QStringList names = reader.list(filePath);
-    for (const QString &name : names) {
-        if (isImageName(name) && accepts(name))
+    for (const QString &name : images) {
+        if (accepts(name))
             chosen = name;
     }
     if (chosen.isEmpty())
@@ -381,12 +400,20 @@ void EpubParser::findCover(ArchiveReader &reader, const QString &filePath, const
     // Names from the book are matched as plain text: a cover id such as
     // "cover(1).jpg" is no pattern.
     const QStringList candidates = m_info.coverage;
+    QStringList images;
+    const QStringList names = reader.list(filePath);
+    for (const QString &name : names) {
+        if (isImageName(name))
+            images.append(name);
+    }
     QString found;
+    int tried = 0;
     for (const QString &candidate : candidates) {
-        if (!found.isEmpty())
+        if (!found.isEmpty() || tried == maximumCoverCandidates)
             break;
         if (candidate.isEmpty())
             continue;
+        ++tried;
         qDebug() << "SEARCH FIRST COVER:" << candidate;
         QString needle = candidate;
         const auto item = m_info.manifest.constFind(candidate);
@@ -396,7 +423,7 @@ void EpubParser::findCover(ArchiveReader &reader, const QString &filePath, const
             if (item->mediaType.startsWith(QLatin1String("image/")) && !item->href.isEmpty())
                 needle = item->href;
         }
-        found = extractImage(reader, filePath, folder, [&needle](const QString &name) {
+        found = extractImage(reader, filePath, folder, images, [&needle](const QString &name) {
             return name.contains(needle, Qt::CaseInsensitive);
         });
         if (found.isEmpty())
@@ -406,10 +433,7 @@ void EpubParser::findCover(ArchiveReader &reader, const QString &filePath, const
     }
     if (found.isEmpty()) {
         qDebug() << "TRY SEARCH COVER...";
-        const QRegExp pattern(QStringLiteral(".*cover.*.(jpg|jpeg|png|svg)"), Qt::CaseInsensitive);
-        found = extractImage(reader, filePath, folder, [&pattern](const QString &name) {
-            return pattern.indexIn(name) >= 0;
-        });
+        found = extractImage(reader, filePath, folder, images, isCoverName);
         if (found.isEmpty())
             qDebug() << "COVER NOT FOUND";
     }

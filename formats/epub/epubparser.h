@@ -67,9 +67,10 @@ private:
     // The archive entry name of an href relative to the package folder, or
     // a null string under the same conditions.
     QString entryName(const QString &opfDir, const QString &href) const;
-    // Last image entry whose name the predicate accepts, extracted into
-    // folder; empty when there is none.
+    // Last of the image entries (images) whose name the predicate accepts,
+    // extracted into folder; empty when there is none.
     QString extractImage(ArchiveReader &reader, const QString &filePath, const QString &folder,
+                         const QStringList &images,
                          const std::function<bool(const QString &)> &accepts);
     QJsonObject tocEntry(const QDomElement &navPoint, int depth);
     // True when the first readable XHTML spine document does not parse.

@@ -46,6 +46,8 @@ private slots:
     void oversizedPackageIsNotRead();
     void cover_data();
     void cover();
+    void coverSearchOfHostileBooks_data();
+    void coverSearchOfHostileBooks();
     void emptyHrefsMeanNothing();
     void metadataOnly();
     void metadataOnlyFailures_data();
@@ -574,6 +576,44 @@ void TestEpubParser::cover()
     QCOMPARE(parser.open(path, true), 0);
     QCOMPARE(parser.info().coverPath(),
              expected.isEmpty() ? QString() : Paths::bookPath(path) + "/" + expected);
+}
+
+void TestEpubParser::coverSearchOfHostileBooks_data()
+{
+    QTest::addColumn<QString>("metadata");
+    QTest::addColumn<QStringList>("images");
+
+    // Picture names of 8000 characters made the cover pattern backtrack
+    // for most of a second each.
+    QStringList longNames;
+    for (int i = 0; i < 200; ++i)
+        longNames.append(QStringLiteral("OEBPS/%1%2.jpg").arg(QString(8000, 'a')).arg(i));
+    QTest::newRow("long names") << QString() << longNames;
+    // Each cover name sought among all the pictures, the archive listed
+    // anew for every one.
+    QStringList pictures;
+    for (int i = 0; i < 2000; ++i)
+        pictures.append(QStringLiteral("OEBPS/images/p%1.jpg").arg(i));
+    QTest::newRow("many names")
+            << QStringLiteral("<meta name=\"cover\" content=\"absent\"/>").repeated(20000)
+            << pictures;
+}
+
+void TestEpubParser::coverSearchOfHostileBooks()
+{
+    QFETCH(QString, metadata);
+    QFETCH(QStringList, images);
+    Epub book;
+    book.metadata = metadata;
+    for (const QString &image : images)
+        book.extra.append({ image, "image bytes", true, 0 });
+    const QString path = write(
+            book,
+            QStringLiteral("hostile-cover-%1.epub").arg(QTest::currentDataTag()[0] == 'l' ? 1 : 2));
+    epub::EpubDocument owner(path);
+    epub::EpubParser parser(&owner);
+    QCOMPARE(parser.open(path, true), 0);
+    QVERIFY(parser.info().coverPath().isEmpty());
 }
 
 void TestEpubParser::emptyHrefsMeanNothing()
