@@ -1,6 +1,7 @@
 // Writes seed inputs for the fuzz targets into FOLDER/<target>/.
 
 #include "mobiwriter.h"
+#include "paginationrequest.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -83,5 +84,51 @@ int main(int argc, char *argv[])
             + mobitest::picture(2, 2, "PNG").toBase64() + "</binary></FictionBook>";
     save(root.filePath("fuzz_fb2"), "book.fb2", "\x00" + fb2);
     save(root.filePath("fuzz_fb2"), "text.txt", QByteArray("\x01line one\nline <two> & three\n"));
+
+    const QByteArray epub
+            = "<?xml version=\"1.0\"?>\n<container version=\"1.0\" "
+              "xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\"><rootfiles>"
+              "<rootfile full-path=\"OEBPS/content.opf\" "
+              "media-type=\"application/oebps-package+xml\"/></rootfiles></container>\n%%\n"
+              "<?xml version=\"1.0\"?><package xmlns=\"http://www.idpf.org/2007/opf\" "
+              "version=\"2.0\"><metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
+              "<dc:title>T</dc:title><dc:creator>A</dc:creator><meta name=\"cover\" "
+              "content=\"c\"/></metadata><manifest><item id=\"ncx\" href=\"toc.ncx\" "
+              "media-type=\"application/x-dtbncx+xml\"/><item id=\"ch1\" "
+              "href=\"ch1.xhtml\" media-type=\"application/xhtml+xml\"/></manifest>"
+              "<spine toc=\"ncx\"><itemref idref=\"ch1\"/></spine></package>\n%%\n"
+              "<?xml version=\"1.0\"?><ncx><navMap><navPoint id=\"a\"><navLabel><text>One"
+              "</text></navLabel><content src=\"ch1.xhtml#x\"/><navPoint><navLabel><text>Two"
+              "</text></navLabel><content src=\"ch1.xhtml\"/></navPoint></navPoint></navMap>"
+              "</ncx>\n%%\n"
+              "<?xml version=\"1.0\"?><html xmlns=\"http://www.w3.org/1999/xhtml\"><body "
+              "onload=\"x()\"><p id=\"x\">One</p><script>alert(1)</script><a "
+              "href=\"java&#x73;cript:y\">l</a></body></html>";
+    save(root.filePath("fuzz_epub"), "book", "\x00" + epub);
+    save(root.filePath("fuzz_epub"), "protected", "\x01" + epub);
+
+    save(root.filePath("fuzz_sidefiles"), "toc",
+         "[{\"Title\":\"One\",\"Source\":\"ch1.xhtml#a\",\"Childs\":[{\"Title\":\"Two\","
+         "\"Source\":\"ch2.xhtml\"}]}]");
+    save(root.filePath("fuzz_sidefiles"), "settings",
+         "{\"ReadingPosition\":{\"Source\":\"ch1.xhtml?vorpath=%2Fp\"},"
+         "\"FontSettings\":{\"Size\":16,\"LineSpacing\":120,\"Encoding\":\"UTF-8\"},"
+         "\"Bookmarks\":{\"Version\":\"1\",\"Items\":[{\"Source\":\"ch1.xhtml\","
+         "\"Title\":\"One\",\"Text\":\"t\"}]},\"Notes\":{\"Version\":\"1\",\"Items\":["
+         "{\"Chapter\":\"ch1.xhtml\",\"Color\":\"#ff0000\",\"StartPath\":\"/p\","
+         "\"EndPath\":\"/p\",\"StartOffset\":1,\"EndOffset\":3,\"Context\":\"ne\","
+         "\"Note\":\"n\",\"Date\":\"1600000000000\"}]}}");
+
+    PaginationRequest request;
+    request.pageSize = QSize(600, 800);
+    request.fontFamily = QStringLiteral("Serif");
+    request.pageScript = QStringLiteral("function f() {}");
+    request.contentFolder = QStringLiteral("/books/x");
+    request.searchText = QStringLiteral("word");
+    request.documents = QStringList { QStringLiteral("a.html"), QStringLiteral("b.html") };
+    request.pageCounts = { { QStringLiteral("a.html"), 3 }, { QStringLiteral("b.html"), 4 } };
+    request.positions = { { QStringLiteral("a.html#x"), 2 } };
+    request.searchHits = { { QStringLiteral("b.html#y"), QStringLiteral("a word") } };
+    save(root.filePath("fuzz_pagination"), "request", request.toByteArray());
     return 0;
 }
