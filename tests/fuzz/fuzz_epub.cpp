@@ -5,30 +5,20 @@
 // part also goes through the script stripper on its own.
 
 #include "epubparser.h"
+#include "fuzzhome.h"
 #include "paths.h"
 #include "scriptstripper.h"
 #include "zipfixture.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QTemporaryDir>
 
 namespace {
 
 QString bookPath;
 
-void dropMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    // The books folder lives under the home folder: a fresh one per run.
-    static QTemporaryDir home;
-    qputenv("HOME", QFile::encodeName(home.path()));
-    QCoreApplication::setApplicationName(QStringLiteral("fuzz_epub"));
-    qInstallMessageHandler(dropMessage);
-    bookPath = home.filePath(QStringLiteral("book.epub"));
+    bookPath = useTemporaryHome(QStringLiteral("fuzz_epub")) + QStringLiteral("/book.epub");
     return 0;
 }
 

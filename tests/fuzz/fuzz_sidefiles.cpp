@@ -4,18 +4,15 @@
 // then written back as the viewer would.
 
 #include "booksidefiles.h"
+#include "fuzzhome.h"
 #include "paths.h"
 #include "tocfile.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QTemporaryDir>
 
 namespace {
 
 const QString bookPath = QStringLiteral("/books/fuzz.epub");
-
-void dropMessage(QtMsgType, const QMessageLogContext &, const QString &) { }
 
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -28,11 +25,7 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    // The books folder lives under the home folder: a fresh one per run.
-    static QTemporaryDir home;
-    qputenv("HOME", QFile::encodeName(home.path()));
-    QCoreApplication::setApplicationName(QStringLiteral("fuzz_sidefiles"));
-    qInstallMessageHandler(dropMessage);
+    useTemporaryHome(QStringLiteral("fuzz_sidefiles"));
     return 0;
 }
 
