@@ -96,8 +96,13 @@ bool BookSideFiles::readObject(const QString &path, QJsonObject *object, bool *d
     if (damaged)
         *damaged = false;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        // A file that is there but cannot be read still holds the reader's
+        // notes: it counts as damaged, so it is kept, never written over.
+        if (damaged && QFileInfo::exists(path))
+            *damaged = true;
         return false;
+    }
     if (file.size() > SizeLimit) {
         if (damaged)
             *damaged = true;
@@ -122,6 +127,7 @@ bool BookSideFiles::load()
 {
     m_settings = QJsonObject();
     m_backupPath.clear();
+    m_keepExisting = false;
     const QString path = settingsPath();
     bool damaged = false;
     m_hasSettings = readObject(path, &m_settings, &damaged);
@@ -135,9 +141,12 @@ bool BookSideFiles::load()
                             .arg(path, backup),
                     Logger::Warning);
         } else {
+            // Neither readable nor movable: leave it alone rather than
+            // replace what may be the only copy of the notes.
+            m_keepExisting = true;
             Logger::instance()->write(
-                    QStringLiteral("BookSideFiles::load: %1 cannot be read nor moved aside "
-                                   "[FAILED]")
+                    QStringLiteral("BookSideFiles::load: %1 cannot be read nor moved aside, "
+                                   "it is left as it is [FAILED]")
                             .arg(path),
                     Logger::Error);
         }
@@ -345,6 +354,11 @@ QJsonObject BookSideFiles::toJson(const State &state)
 
 bool BookSideFiles::write(const State &state, QString *errorMessage) const
 {
+    if (m_keepExisting) {
+        if (errorMessage)
+            *errorMessage = QStringLiteral("the existing file cannot be read and is kept");
+        return false;
+    }
     const QByteArray text = QJsonDocument(toJson(state)).toJson(QJsonDocument::Indented);
     QSaveFile file(settingsPath());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text) || file.write(text) != text.size()

@@ -121,4 +121,6 @@ private:
     QString m_backupPath;
     QJsonObject m_settings;
     bool m_hasSettings = false;
+    // The settings file could be neither read nor moved aside.
+    bool m_keepExisting = false;
 };

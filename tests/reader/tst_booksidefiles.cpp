@@ -293,6 +293,16 @@ void tst_BookSideFiles::damagedFileIsKeptAsBackup()
     QVERIFY(files.load());
     QVERIFY(QFile::exists(backup.fileName()));
 
+    // A settings file that is there but cannot be read as a file is kept
+    // aside too, never counted as empty and written over.
+    QFile::remove(files.settingsPath());
+    QVERIFY(QDir().mkdir(files.settingsPath()));
+    QVERIFY(!files.load());
+    QVERIFY(!files.backupPath().isEmpty());
+    QVERIFY(QFileInfo(files.backupPath()).isDir());
+    QVERIFY(files.write(BookSideFiles::State()));
+    QVERIFY(QFileInfo(files.settingsPath()).isFile());
+
     // A second damaged file gets a backup of its own.
     writeFile(files.settingsPath(), "[1, 2");
     QVERIFY(!files.load());
