@@ -168,7 +168,7 @@ int main(int argc, char *argv[])
     }
 
     const QByteArray text = generateText(bookSize);
-    mobitest::MobiSpec palm;
+    mobitest::MobiLayout palm;
     palm.text = text;
     palm.fullName = "Bench PalmDOC";
     palm.exth = { { 100, "Bench Writer" } };
@@ -178,7 +178,7 @@ int main(int argc, char *argv[])
             = writeBook(folder, QStringLiteral("palmdoc.mobi"), mobitest::makeMobi(palm));
 
     const std::unique_ptr<mobitest::FixedHuffCode> code(buildCode());
-    mobitest::MobiSpec huff;
+    mobitest::MobiLayout huff;
     huff.text = text;
     huff.fullName = "Bench HUFF";
     huff.compression = 17480;

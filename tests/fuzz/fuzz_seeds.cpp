@@ -41,18 +41,18 @@ int main(int argc, char *argv[])
     const int word = code.addLiteral("text");
     code.addNested({ word, word });
 
-    mobitest::MobiSpec palm;
+    mobitest::MobiLayout palm;
     palm.text = text;
     palm.exth = { { 100, "Author" }, { 101, "Publisher" } };
     palm.extraFlags = 3;
     palm.pictures = { mobitest::picture(4, 4, "PNG"), mobitest::picture(3, 3, "GIF") };
     palm.recordSize = 64;
     save(root.filePath("fuzz_mobifile"), "palmdoc.mobi", mobitest::makeMobi(palm));
-    mobitest::MobiSpec huff = palm;
+    mobitest::MobiLayout huff = palm;
     huff.compression = 17480;
     huff.huff = &code;
     save(root.filePath("fuzz_mobifile"), "huff.mobi", mobitest::makeMobi(huff));
-    mobitest::MobiSpec plain = palm;
+    mobitest::MobiLayout plain = palm;
     plain.compression = 1;
     plain.encoding = 1252;
     save(root.filePath("fuzz_mobifile"), "plain.prc", mobitest::makeMobi(plain));

@@ -257,7 +257,7 @@ void TestAddBooksWorker::addsFolderOnceAndSkipsBadBooks()
     QVERIFY(writeFile(folder + QStringLiteral("/sub/tale.fb2"), fb2));
     QVERIFY(writeFile(folder + QStringLiteral("/broken.epub"), "PK\x03\x04 cut short"));
 
-    mobitest::MobiSpec mobi;
+    mobitest::MobiLayout mobi;
     mobi.text = "<html><body><p>Text</p></body></html>";
     mobi.fullName = "Mobi Title";
     mobi.exth = { { 100, "Mo Author" }, { 101, "Mo Press" }, { 103, "Sea tale" } };

@@ -283,55 +283,55 @@ QList<QByteArray> FixedHuffCode::cdics() const
     return records;
 }
 
-QByteArray makeMobi(const MobiSpec &spec)
+QByteArray makeMobi(const MobiLayout &layout)
 {
     // Text records.
-    QList<QByteArray> textRecords = spec.textRecords;
+    QList<QByteArray> textRecords = layout.textRecords;
     if (textRecords.isEmpty()) {
-        for (int start = 0; start < spec.text.size(); start += spec.recordSize) {
-            const QByteArray chunk = spec.text.mid(start, spec.recordSize);
+        for (int start = 0; start < layout.text.size(); start += layout.recordSize) {
+            const QByteArray chunk = layout.text.mid(start, layout.recordSize);
             QByteArray stored;
-            if (spec.compression == 2)
+            if (layout.compression == 2)
                 stored = compressPalmDoc(chunk);
-            else if (spec.compression == 17480 && spec.huff)
-                stored = spec.huff->encodeText(chunk);
+            else if (layout.compression == 17480 && layout.huff)
+                stored = layout.huff->encodeText(chunk);
             else
                 stored = chunk;
             textRecords.append(stored);
         }
     }
-    const QByteArray tail = trailingEntries(spec.extraFlags);
+    const QByteArray tail = trailingEntries(layout.extraFlags);
     for (QByteArray &record : textRecords)
         record.append(tail);
 
     QList<QByteArray> huffRecords;
-    if (!spec.huffRecord.isEmpty()) {
-        huffRecords.append(spec.huffRecord);
-        huffRecords.append(spec.cdicRecords);
-    } else if (spec.huff) {
-        huffRecords.append(spec.huff->huff());
-        huffRecords.append(spec.huff->cdics());
+    if (!layout.huffRecord.isEmpty()) {
+        huffRecords.append(layout.huffRecord);
+        huffRecords.append(layout.cdicRecords);
+    } else if (layout.huff) {
+        huffRecords.append(layout.huff->huff());
+        huffRecords.append(layout.huff->cdics());
     }
 
     const quint32 firstNonBook
-            = quint32(spec.firstNonBook >= 0 ? spec.firstNonBook : textRecords.size() + 1);
+            = quint32(layout.firstNonBook >= 0 ? layout.firstNonBook : textRecords.size() + 1);
     const quint32 firstHuff = huffRecords.isEmpty() ? 0 : quint32(textRecords.size() + 1);
     const quint32 firstImage = quint32(textRecords.size() + 1 + huffRecords.size());
 
     // Record 0: PalmDOC header, MOBI header, EXTH, full name.
     QByteArray record0;
-    record0 += be16(spec.compression) + be16(0) + be32(quint32(spec.text.size()))
+    record0 += be16(layout.compression) + be16(0) + be32(quint32(layout.text.size()))
             + be16(quint16(textRecords.size()))
-            + be16(quint16(spec.textRecordSizeField >= 0 ? spec.textRecordSizeField
-                                                         : spec.recordSize))
-            + be16(spec.encryption) + be16(0);
-    if (!spec.identifier.isEmpty()) {
+            + be16(quint16(layout.textRecordSizeField >= 0 ? layout.textRecordSizeField
+                                                         : layout.recordSize))
+            + be16(layout.encryption) + be16(0);
+    if (!layout.identifier.isEmpty()) {
         constexpr int headerLength = 0xE8;
         QByteArray header(headerLength, '\0');
-        header.replace(0, 4, spec.identifier.left(4));
+        header.replace(0, 4, layout.identifier.left(4));
         put32(header, 4, headerLength);
-        put32(header, 8, spec.bookType);
-        put32(header, 12, spec.encoding);
+        put32(header, 8, layout.bookType);
+        put32(header, 12, layout.encoding);
         put32(header, 16, 0x12345678);
         put32(header, 20, 6);
         for (int offset = 24; offset < 64; offset += 4)
@@ -339,10 +339,10 @@ QByteArray makeMobi(const MobiSpec &spec)
         put32(header, 64, firstNonBook);
         put32(header, 76, 9);
         put32(header, 88, 6);
-        put32(header, 92, spec.pictures.isEmpty() ? 0xFFFFFFFF : firstImage);
+        put32(header, 92, layout.pictures.isEmpty() ? 0xFFFFFFFF : firstImage);
         put32(header, 96, firstHuff);
         put32(header, 100, quint32(huffRecords.size()));
-        put32(header, 112, spec.exth.isEmpty() ? 0 : 0x40);
+        put32(header, 112, layout.exth.isEmpty() ? 0 : 0x40);
         put32(header, 148, 0xFFFFFFFF);
         put32(header, 152, 0xFFFFFFFF);
         put16(header, 176, 1);
@@ -352,37 +352,37 @@ QByteArray makeMobi(const MobiSpec &spec)
         put32(header, 192, 0xFFFFFFFF);
         put32(header, 208, 0xFFFFFFFF);
         put32(header, 216, 0xFFFFFFFF);
-        put16(header, 226, spec.extraFlags);
+        put16(header, 226, layout.extraFlags);
         put32(header, 228, 0xFFFFFFFF);
 
         QByteArray exth;
-        if (!spec.exth.isEmpty()) {
+        if (!layout.exth.isEmpty()) {
             QByteArray records;
-            for (const auto &item : spec.exth)
+            for (const auto &item : layout.exth)
                 records += be32(item.first) + be32(quint32(item.second.size() + 8)) + item.second;
-            exth = spec.exthMagic + be32(quint32(12 + records.size()))
-                    + be32(quint32(spec.exth.size())) + records;
+            exth = layout.exthMagic + be32(quint32(12 + records.size()))
+                    + be32(quint32(layout.exth.size())) + records;
             while (exth.size() % 4)
                 exth.append('\0');
         }
         const quint32 nameOffset = quint32(16 + headerLength + exth.size());
         put32(header, 68, nameOffset);
-        put32(header, 72, quint32(spec.fullName.size()));
-        record0 += header + exth + spec.fullName + QByteArray(2, '\0');
+        put32(header, 72, quint32(layout.fullName.size()));
+        record0 += header + exth + layout.fullName + QByteArray(2, '\0');
         while (record0.size() % 4)
             record0.append('\0');
     }
 
     QList<QByteArray> records;
-    records << record0 << textRecords << huffRecords << spec.pictures;
+    records << record0 << textRecords << huffRecords << layout.pictures;
     records << QByteArray("\xE9\x8E\x0D\x0A", 4); // end-of-file record
 
-    QByteArray name = spec.fullName.left(31);
+    QByteArray name = layout.fullName.left(31);
     name.replace(' ', '_');
     QByteArray file = name + QByteArray(32 - name.size(), '\0');
     file += be16(0) + be16(0) + be32(0x5F000000) + be32(0x5F000000) + be32(0) + be32(0) + be32(0)
             + be32(0);
-    file += spec.identifier.isEmpty() ? QByteArray("TEXtREAd") : QByteArray("BOOKMOBI");
+    file += layout.identifier.isEmpty() ? QByteArray("TEXtREAd") : QByteArray("BOOKMOBI");
     file += be32(quint32(2 * records.size() - 1)) + be32(0) + be16(quint16(records.size()));
     quint32 offset = quint32(78 + 8 * records.size() + 2);
     for (int i = 0; i < records.size(); ++i) {

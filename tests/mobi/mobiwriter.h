@@ -68,7 +68,7 @@ private:
     QVector<Node> m_trie;
 };
 
-struct MobiSpec
+struct MobiLayout
 {
     QByteArray text; // the book text, already encoded
     quint16 compression = 2; // 1 none, 2 PalmDOC, 17480 HUFF/CDIC
@@ -90,7 +90,7 @@ struct MobiSpec
     qint64 textRecordSizeField = -1; // -1: recordSize
 };
 
-QByteArray makeMobi(const MobiSpec &spec);
+QByteArray makeMobi(const MobiLayout &layout);
 
 // A small picture in the given format ("PNG", "JPG", "BMP"; "GIF" is
 // always 1 x 1).

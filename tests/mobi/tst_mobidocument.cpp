@@ -194,14 +194,14 @@ void TestMobiDocument::headingsOfHostileMarkupInOnePass()
 
 void TestMobiDocument::loadWritesPageePicturesAndToc()
 {
-    MobiSpec spec;
+    MobiLayout layout;
     QByteArray text = "<html><body><a filepos=0000000200>to two</a>"
                       "<h1>Chapter One</h1><p>first</p><img recindex=\"00001\">"
                       "<mbp:pagebreak/><h2>Chapter Two</h2><p>second</p>"
                       "<h3>Chapter Three</h3><img recindex=\"00002\"></body></html>";
-    spec.text = text;
-    spec.pictures = { picture(20, 10, "PNG"), picture(6, 6, "JPG") };
-    const QString path = write("book.mobi", makeMobi(spec));
+    layout.text = text;
+    layout.pictures = { picture(20, 10, "PNG"), picture(6, 6, "JPG") };
+    const QString path = write("book.mobi", makeMobi(layout));
 
     mobi::MobiDocument document(path);
     QVERIFY(document.load());
@@ -249,12 +249,12 @@ void TestMobiDocument::loadHuffBook()
     QByteArray text = "<h1>Start</h1>";
     for (int i = 0; i < 500; ++i)
         text += "<p>Huffman text " + QByteArray::number(i) + "</p>";
-    MobiSpec spec;
-    spec.text = text;
-    spec.compression = 17480;
-    spec.huff = &code;
-    spec.extraFlags = 3;
-    const QString path = write("huff.prc", makeMobi(spec));
+    MobiLayout layout;
+    layout.text = text;
+    layout.compression = 17480;
+    layout.huff = &code;
+    layout.extraFlags = 3;
+    const QString path = write("huff.prc", makeMobi(layout));
     mobi::MobiDocument document(path);
     QVERIFY(document.load());
     const QString html
@@ -267,16 +267,16 @@ void TestMobiDocument::unreadableBooks_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("status");
 
-    MobiSpec encrypted;
+    MobiLayout encrypted;
     encrypted.text = "<p>secret</p>";
     encrypted.encryption = 2;
-    MobiSpec unknownEncoding;
+    MobiLayout unknownEncoding;
     unknownEncoding.text = "<p>text</p>";
     unknownEncoding.encoding = 1251;
-    MobiSpec unknownCompression;
+    MobiLayout unknownCompression;
     unknownCompression.text = "<p>text</p>";
     unknownCompression.compression = 7;
-    MobiSpec brokenHuff;
+    MobiLayout brokenHuff;
     brokenHuff.compression = 17480;
     brokenHuff.textRecords = { QByteArray("\xAA\xBB") };
     brokenHuff.huffRecord = "HUFF broken";
@@ -316,9 +316,9 @@ void TestMobiDocument::titleByPosition()
         for (int p = 0; p < 20; ++p)
             text += "<p>Some words of part " + QByteArray::number(i) + ".</p>";
     }
-    MobiSpec spec;
-    spec.text = text;
-    mobi::MobiDocument document(write("titles.mobi", makeMobi(spec)));
+    MobiLayout layout;
+    layout.text = text;
+    mobi::MobiDocument document(write("titles.mobi", makeMobi(layout)));
     QCOMPARE(document.titleByPosition(5), QString());
     QVERIFY(document.load());
     document.reload(); // puts the HTML into the document, so anchors have positions
@@ -334,10 +334,10 @@ void TestMobiDocument::titleByPosition()
 
 void TestMobiDocument::loadResource()
 {
-    MobiSpec spec;
-    spec.text = "<p>x</p>";
-    spec.pictures = { picture(9, 4, "PNG") };
-    mobi::MobiDocument document(write("resource.mobi", makeMobi(spec)));
+    MobiLayout layout;
+    layout.text = "<p>x</p>";
+    layout.pictures = { picture(9, 4, "PNG") };
+    mobi::MobiDocument document(write("resource.mobi", makeMobi(layout)));
     const QVariant first = document.resource(QTextDocument::ImageResource, QUrl("pdbrec:/1"));
     QCOMPARE(first.value<QImage>().size(), QSize(9, 4));
     QCOMPARE(document.imageSize(QStringLiteral("pdbrec:/1")), QSize(9, 4));
@@ -359,11 +359,11 @@ void TestMobiDocument::picturePixelsAreBounded()
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     QVERIFY(plain.save(&buffer, "PNG"));
-    MobiSpec spec;
-    spec.text = "<p>x</p>";
+    MobiLayout layout;
+    layout.text = "<p>x</p>";
     for (int i = 0; i < 10; ++i)
-        spec.pictures.append(png);
-    const QString path = write("plain-pictures.mobi", makeMobi(spec));
+        layout.pictures.append(png);
+    const QString path = write("plain-pictures.mobi", makeMobi(layout));
 
     mobi::MobiDocument document(path);
     QVERIFY(document.load());

@@ -75,12 +75,12 @@ void TestMobiFile::initTestCase()
 
 void TestMobiFile::headersAndExth()
 {
-    MobiSpec spec;
-    spec.text = sampleText(10000);
-    spec.fullName = "A Long \xC3\x9C"
+    MobiLayout layout;
+    layout.text = sampleText(10000);
+    layout.fullName = "A Long \xC3\x9C"
                     "bertitle";
-    spec.exth = { { 100, "Jane Writer" }, { 101, "Pub House" }, { 100, "Second Author" } };
-    const mobi::MobiFile file(write("headers.mobi", makeMobi(spec)));
+    layout.exth = { { 100, "Jane Writer" }, { 101, "Pub House" }, { 100, "Second Author" } };
+    const mobi::MobiFile file(write("headers.mobi", makeMobi(layout)));
     QVERIFY(file.isOpen());
     QCOMPARE(file.identifier(), QByteArray("MOBI"));
     QCOMPARE(file.databaseType(), QByteArray("BOOK"));
@@ -123,12 +123,12 @@ void TestMobiFile::text()
     code.addLiteral(" of the book, ");
     code.addLiteral("</p>\n<p>");
 
-    MobiSpec spec;
-    spec.text = text;
-    spec.compression = quint16(compression);
-    spec.huff = &code;
-    spec.extraFlags = quint16(flags);
-    const mobi::MobiFile file(write("text.mobi", makeMobi(spec)));
+    MobiLayout layout;
+    layout.text = text;
+    layout.compression = quint16(compression);
+    layout.huff = &code;
+    layout.extraFlags = quint16(flags);
+    const mobi::MobiFile file(write("text.mobi", makeMobi(layout)));
     QCOMPARE(file.extraDataFlags(), quint16(flags));
     QCOMPARE(file.rawText(), text);
     QCOMPARE(file.text(), QString::fromUtf8(text));
@@ -136,25 +136,25 @@ void TestMobiFile::text()
 
 void TestMobiFile::recordCutToTextRecordSize()
 {
-    MobiSpec spec;
-    spec.text = sampleText(200);
-    spec.recordSize = 100;
-    spec.textRecordSizeField = 60;
-    const mobi::MobiFile file(write("cut.mobi", makeMobi(spec)));
-    QCOMPARE(file.rawText(), spec.text.mid(0, 60) + spec.text.mid(100, 60));
+    MobiLayout layout;
+    layout.text = sampleText(200);
+    layout.recordSize = 100;
+    layout.textRecordSizeField = 60;
+    const mobi::MobiFile file(write("cut.mobi", makeMobi(layout)));
+    QCOMPARE(file.rawText(), layout.text.mid(0, 60) + layout.text.mid(100, 60));
 }
 
 void TestMobiFile::firstNonBookZero()
 {
-    MobiSpec spec;
-    spec.text = sampleText(9000);
-    spec.firstNonBook = 0;
-    spec.pictures = { picture(4, 4, "PNG") };
-    const mobi::MobiFile file(write("nonbook0.mobi", makeMobi(spec)));
+    MobiLayout layout;
+    layout.text = sampleText(9000);
+    layout.firstNonBook = 0;
+    layout.pictures = { picture(4, 4, "PNG") };
+    const mobi::MobiFile file(write("nonbook0.mobi", makeMobi(layout)));
     QCOMPARE(file.firstNonBookRecord(), quint32(0));
     // The text stops at the declared text records; the picture and the end
     // record after them are not text.
-    QCOMPARE(file.rawText(), spec.text);
+    QCOMPARE(file.rawText(), layout.text);
     QCOMPARE(file.imageCount(), 2); // the picture and the end record
     QCOMPARE(file.image(0).size(), QSize(4, 4));
     QVERIFY(file.image(1).isNull());
@@ -178,11 +178,11 @@ void TestMobiFile::encodings()
     QFETCH(int, encoding);
     QFETCH(QByteArray, bytes);
     QFETCH(QString, expected);
-    MobiSpec spec;
-    spec.text = bytes;
-    spec.fullName = bytes;
-    spec.encoding = quint32(encoding);
-    const mobi::MobiFile file(write("encoding.mobi", makeMobi(spec)));
+    MobiLayout layout;
+    layout.text = bytes;
+    layout.fullName = bytes;
+    layout.encoding = quint32(encoding);
+    const mobi::MobiFile file(write("encoding.mobi", makeMobi(layout)));
     QCOMPARE(file.text(), expected);
     QCOMPARE(file.title(), expected);
     if (expected.isEmpty()) {
@@ -194,16 +194,16 @@ void TestMobiFile::encodings()
 
 void TestMobiFile::pictures()
 {
-    MobiSpec spec;
-    spec.text = sampleText(5000);
-    spec.compression = 17480;
+    MobiLayout layout;
+    layout.text = sampleText(5000);
+    layout.compression = 17480;
     FixedHuffCode code(8, 8);
     for (int c = 1; c < 256; ++c)
         code.addLiteral(QByteArray(1, char(c)));
-    spec.huff = &code;
-    spec.pictures = { picture(30, 20, "JPG"), picture(8, 6, "PNG"), picture(5, 5, "GIF"),
+    layout.huff = &code;
+    layout.pictures = { picture(30, 20, "JPG"), picture(8, 6, "PNG"), picture(5, 5, "GIF"),
                       picture(3, 2, "BMP") };
-    const mobi::MobiFile file(write("pictures.mobi", makeMobi(spec)));
+    const mobi::MobiFile file(write("pictures.mobi", makeMobi(layout)));
     // The HUFF and CDIC records between the text and the pictures are
     // skipped when looking for the first picture.
     QCOMPARE(file.firstImageRecord(), 1 + 2 + 2);
@@ -220,9 +220,9 @@ void TestMobiFile::pictures()
 
 void TestMobiFile::noPictures()
 {
-    MobiSpec spec;
-    spec.text = sampleText(100);
-    const mobi::MobiFile file(write("nopictures.mobi", makeMobi(spec)));
+    MobiLayout layout;
+    layout.text = sampleText(100);
+    const mobi::MobiFile file(write("nopictures.mobi", makeMobi(layout)));
     QCOMPARE(file.firstImageRecord(), file.recordCount());
     QCOMPARE(file.imageCount(), 0);
     QVERIFY(file.coverImage().isNull());
@@ -230,11 +230,11 @@ void TestMobiFile::noPictures()
 
 void TestMobiFile::encryptedHasNoCover()
 {
-    MobiSpec spec;
-    spec.text = sampleText(100);
-    spec.encryption = 2;
-    spec.pictures = { picture(4, 4, "PNG") };
-    const mobi::MobiFile file(write("encrypted.mobi", makeMobi(spec)));
+    MobiLayout layout;
+    layout.text = sampleText(100);
+    layout.encryption = 2;
+    layout.pictures = { picture(4, 4, "PNG") };
+    const mobi::MobiFile file(write("encrypted.mobi", makeMobi(layout)));
     QVERIFY(file.isEncrypted());
     QVERIFY(file.coverImage().isNull());
     QVERIFY(!file.image(0).isNull());
@@ -242,11 +242,11 @@ void TestMobiFile::encryptedHasNoCover()
 
 void TestMobiFile::wrongExthMagic()
 {
-    MobiSpec spec;
-    spec.text = sampleText(100);
-    spec.exth = { { 100, "Nobody" } };
-    spec.exthMagic = "EXTX";
-    const mobi::MobiFile file(write("exth.mobi", makeMobi(spec)));
+    MobiLayout layout;
+    layout.text = sampleText(100);
+    layout.exth = { { 100, "Nobody" } };
+    layout.exthMagic = "EXTX";
+    const mobi::MobiFile file(write("exth.mobi", makeMobi(layout)));
     QVERIFY(file.exthRecords().isEmpty());
     QCOMPARE(file.author(), QString());
     // Without EXTH records the full name is still found.
@@ -266,25 +266,25 @@ void TestMobiFile::oversizedPictureIsNotDecoded()
 
 void TestMobiFile::plainPalmDocBook()
 {
-    MobiSpec spec;
-    spec.text = "Plain PalmDOC text";
-    spec.identifier.clear();
-    const mobi::MobiFile file(write("plain.prc", makeMobi(spec)));
+    MobiLayout layout;
+    layout.text = "Plain PalmDOC text";
+    layout.identifier.clear();
+    const mobi::MobiFile file(write("plain.prc", makeMobi(layout)));
     QVERIFY(file.isOpen());
     QVERIFY(!file.hasMobiHeader());
     QCOMPARE(file.databaseType(), QByteArray("TEXt"));
-    QCOMPARE(file.rawText(), spec.text);
+    QCOMPARE(file.rawText(), layout.text);
     QVERIFY(file.exthRecords().isEmpty());
 }
 
 void TestMobiFile::damagedFilesNeverCrash()
 {
-    MobiSpec spec;
-    spec.text = sampleText(3000);
-    spec.exth = { { 100, "Author" } };
-    spec.pictures = { picture(4, 4, "PNG") };
-    spec.extraFlags = 3;
-    const QByteArray whole = makeMobi(spec);
+    MobiLayout layout;
+    layout.text = sampleText(3000);
+    layout.exth = { { 100, "Author" } };
+    layout.pictures = { picture(4, 4, "PNG") };
+    layout.extraFlags = 3;
+    const QByteArray whole = makeMobi(layout);
     // Every prefix of the file, and a few bytes flipped all over it.
     for (int length = 0; length < whole.size(); length += 7) {
         const auto file = mobi::MobiFile::fromBytes(whole.left(length));
@@ -305,9 +305,9 @@ void TestMobiFile::damagedFilesNeverCrash()
 
 void TestMobiFile::recordListOutsideTheFile()
 {
-    MobiSpec spec;
-    spec.text = sampleText(100);
-    QByteArray bytes = makeMobi(spec);
+    MobiLayout layout;
+    layout.text = sampleText(100);
+    QByteArray bytes = makeMobi(layout);
     // Record 1 starts past the end of the file; record count is huge.
     bytes.replace(78 + 8, 4, be32(0x7FFFFFFF));
     const auto file = mobi::MobiFile::fromBytes(bytes);
@@ -316,7 +316,7 @@ void TestMobiFile::recordListOutsideTheFile()
     QVERIFY(file->record(-1).isNull());
     QVERIFY(file->record(1000).isNull());
 
-    QByteArray many = makeMobi(spec);
+    QByteArray many = makeMobi(layout);
     many.replace(76, 2, be16(0xFFFF));
     const auto listed = mobi::MobiFile::fromBytes(many);
     QVERIFY(listed->recordCount() < 0xFFFF);
@@ -362,14 +362,14 @@ void TestMobiFile::missingFile()
 
 void TestMobiFile::bookMetadata()
 {
-    MobiSpec spec;
-    spec.text = sampleText(100);
-    spec.fullName = "Meta Title";
-    spec.exth = { { 100, "An Author" }, { 101, "A Publisher" }, { 103, "Described" },
+    MobiLayout layout;
+    layout.text = sampleText(100);
+    layout.fullName = "Meta Title";
+    layout.exth = { { 100, "An Author" }, { 101, "A Publisher" }, { 103, "Described" },
                   { 104, "ISBN-1" },    { 105, "Subject" },     { 108, "Helper" },
                   { 109, "Rights" } };
-    spec.pictures = { picture(7, 9, "PNG") };
-    const mobi::BookMetadata book = mobi::readBookMetadata(write("meta.mobi", makeMobi(spec)));
+    layout.pictures = { picture(7, 9, "PNG") };
+    const mobi::BookMetadata book = mobi::readBookMetadata(write("meta.mobi", makeMobi(layout)));
     QCOMPARE(book.result, mobi::BookMetadata::Result::Ok);
     QCOMPARE(book.title, QStringLiteral("Meta Title"));
     QCOMPARE(book.author, QStringLiteral("An Author"));
@@ -381,13 +381,13 @@ void TestMobiFile::bookMetadata()
                                         { 11, "Rights" } };
     QCOMPARE(book.metadata, expected);
 
-    spec.identifier = "MOBX";
-    QCOMPARE(mobi::readBookMetadata(write("notmobi.mobi", makeMobi(spec))).result,
+    layout.identifier = "MOBX";
+    QCOMPARE(mobi::readBookMetadata(write("notmobi.mobi", makeMobi(layout))).result,
              mobi::BookMetadata::Result::NotMobi);
     QVERIFY(todaysLog().contains(QStringLiteral("Invalid format of MOBI file.")));
-    spec.identifier = "MOBI";
-    spec.encryption = 1;
-    QCOMPARE(mobi::readBookMetadata(write("drm.mobi", makeMobi(spec))).result,
+    layout.identifier = "MOBI";
+    layout.encryption = 1;
+    QCOMPARE(mobi::readBookMetadata(write("drm.mobi", makeMobi(layout))).result,
              mobi::BookMetadata::Result::Encrypted);
 }
 
