@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QTextStream>
 
 #include <cstdio>
@@ -36,7 +37,7 @@ namespace probe {
 
 Registration::Registration(const char *name, const char *usage, Command command)
 {
-    commands()[QString::fromUtf8(name)] = Entry{QString::fromUtf8(usage), std::move(command)};
+    commands()[QString::fromUtf8(name)] = Entry { QString::fromUtf8(usage), std::move(command) };
 }
 
 void printJson(const QJsonObject &object)
@@ -57,8 +58,18 @@ void printLine(const QString &line)
 
 int fail(const QString &message)
 {
-    printJson(QJsonObject{{QStringLiteral("error"), message}});
+    printJson(QJsonObject { { QStringLiteral("error"), message } });
     return 1;
+}
+
+bool parseSize(const QString &text, QSize *size)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{3,5})x(\\d{3,5})$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return false;
+    *size = QSize(match.captured(1).toInt(), match.captured(2).toInt());
+    return true;
 }
 
 } // namespace probe

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QJsonObject>
+#include <QSize>
 #include <QStringList>
 
 #include <functional>
@@ -22,6 +23,9 @@ void printJson(const QJsonObject &object);
 void printLine(const QString &line);
 // {"error": message} on standard output; returns 1 for convenience.
 int fail(const QString &message);
+
+// "WxH" with three to five digits each; false leaves size as it was.
+bool parseSize(const QString &text, QSize *size);
 
 } // namespace probe
 

@@ -23,7 +23,6 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QPixmap>
-#include <QRegularExpression>
 #include <QTimer>
 
 #include <memory>
@@ -64,12 +63,8 @@ int frameBook(const QStringList &arguments)
         const QString &argument = arguments.at(i);
         const bool hasValue = i + 1 < arguments.size();
         if (argument == QLatin1String("--size") && hasValue) {
-            const QRegularExpressionMatch match
-                    = QRegularExpression(QStringLiteral("^(\\d{3,5})x(\\d{3,5})$"))
-                              .match(arguments.at(++i));
-            if (!match.hasMatch())
+            if (!probe::parseSize(arguments.at(++i), &size))
                 return probe::fail(usage);
-            size = QSize(match.captured(1).toInt(), match.captured(2).toInt());
         } else if (argument == QLatin1String("--profile") && hasValue) {
             profile = profiles.indexOf(arguments.at(++i));
             if (profile < 0)

@@ -16,7 +16,6 @@
 #include <QFileInfo>
 #include <QJsonObject>
 #include <QPixmap>
-#include <QRegularExpression>
 #include <QTimer>
 #include <QWebSettings>
 
@@ -51,12 +50,8 @@ int readBook(const QStringList &arguments)
         const QString &argument = arguments.at(i);
         const bool hasValue = i + 1 < arguments.size();
         if (argument == QLatin1String("--size") && hasValue) {
-            const QRegularExpressionMatch match
-                    = QRegularExpression(QStringLiteral("^(\\d{3,5})x(\\d{3,5})$"))
-                              .match(arguments.at(++i));
-            if (!match.hasMatch())
+            if (!probe::parseSize(arguments.at(++i), &size))
                 return probe::fail(usage);
-            size = QSize(match.captured(1).toInt(), match.captured(2).toInt());
         } else if (argument == QLatin1String("--goto") && hasValue) {
             bool ok = false;
             goTo = arguments.at(++i).toInt(&ok);
