@@ -1,16 +1,16 @@
-#include "application.h"
+#include "app/application.h"
 
-#include "addbooksworker.h"
-#include "bookmodel.h"
-#include "foldermodel.h"
-#include "inputpasswordcontroller.h"
-#include "installinfo.h"
-#include "messageboxcontroller.h"
-#include "paths.h"
-#include "settingsfile.h"
-#include "shell.h"
-#include "usercontext.h"
-#include "workerstates.h"
+#include "core/paths.h"
+#include "core/settingsfile.h"
+#include "library/db/workerstates.h"
+#include "library/model/bookmodel.h"
+#include "library/model/foldermodel.h"
+#include "library/workers/addbooksworker.h"
+#include "platform/installinfo.h"
+#include "platform/shell.h"
+#include "reader/usercontext.h"
+#include "widgets/handover/inputpasswordcontroller.h"
+#include "widgets/handover/messageboxcontroller.h"
 
 #include <QDebug>
 #include <QLocale>

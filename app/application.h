@@ -1,6 +1,6 @@
 #pragma once
 
-#include "qtsingleapplication.h"
+#include "platform/qtsingleapplication.h"
 
 #include <QSettings>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "fontsizeedit.h"
+#include "app/fontsizeedit.h"
 
 FontSizeEdit::FontSizeEdit(QWidget *parent)
     : QSpinBox(parent)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "bookdto.h"
-#include "mainviewparts.h"
+#include "app/mainviewparts.h"
+#include "library/db/bookdto.h"
 
 #include <QFileInfoList>
 #include <QFrame>

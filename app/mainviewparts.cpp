@@ -1,12 +1,12 @@
-#include "mainviewparts.h"
+#include "app/mainviewparts.h"
 
-#include "application.h"
-#include "bookviewer.h"
-#include "handoverdialogs.h"
-#include "libraryview.h"
-#include "messageview.h"
-#include "placeholderpages.h"
-#include "usercontext.h"
+#include "app/application.h"
+#include "app/placeholderpages.h"
+#include "library/view/libraryview.h"
+#include "reader/bookviewer.h"
+#include "reader/usercontext.h"
+#include "widgets/handoverdialogs.h"
+#include "widgets/messageview.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>

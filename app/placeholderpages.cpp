@@ -1,7 +1,7 @@
-#include "placeholderpages.h"
+#include "app/placeholderpages.h"
 
-#include "bookdto.h"
-#include "logger.h"
+#include "core/logger.h"
+#include "library/db/bookdto.h"
 
 #include <QKeyEvent>
 #include <QLabel>

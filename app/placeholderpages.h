@@ -1,10 +1,10 @@
 #pragma once
 
-#include "bookpropertiespanel.h"
-#include "readerpage.h"
-#include "readingcontext.h"
-#include "searchbox.h"
-#include "sidepanel.h"
+#include "pages/bookpropertiespanel.h"
+#include "pages/readerpage.h"
+#include "pages/readingcontext.h"
+#include "pages/searchbox.h"
+#include "pages/sidepanel.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,14 +1,14 @@
-#include "settingsview.h"
+#include "app/settingsview.h"
 
-#include "application.h"
-#include "button.h"
-#include "colorpicker.h"
-#include "comboboxitemdelegate.h"
-#include "fontsizeedit.h"
-#include "paths.h"
-#include "settingsfile.h"
-#include "tabbutton.h"
-#include "tabwidget.h"
+#include "app/application.h"
+#include "app/fontsizeedit.h"
+#include "core/paths.h"
+#include "core/settingsfile.h"
+#include "widgets/button.h"
+#include "widgets/colorpicker.h"
+#include "widgets/comboboxitemdelegate.h"
+#include "widgets/tabbutton.h"
+#include "widgets/tabwidget.h"
 
 #include <QCheckBox>
 #include <QComboBox>

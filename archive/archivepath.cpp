@@ -1,4 +1,4 @@
-#include "archivepath.h"
+#include "archive/archivepath.h"
 
 #include <QDir>
 #include <QFileInfo>

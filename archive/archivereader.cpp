@@ -1,4 +1,4 @@
-#include "archivereader.h"
+#include "archive/archivereader.h"
 
 ArchiveReader::~ArchiveReader() = default;
 

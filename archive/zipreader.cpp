@@ -1,7 +1,7 @@
-#include "zipreader.h"
+#include "archive/zipreader.h"
 
-#include "archivepath.h"
-#include "logger.h"
+#include "archive/archivepath.h"
+#include "core/logger.h"
 
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "archivereader.h"
+#include "archive/archivereader.h"
 
 // Reader of ZIP containers: EPUB books, CBZ comics and ZIP files that hold a
 // book. Entry names are decoded as UTF-8 when the entry says so (as EPUB

@@ -1,4 +1,4 @@
-#include "domloader.h"
+#include "document/domloader.h"
 
 #include <QBuffer>
 #include <QDomDocument>

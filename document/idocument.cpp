@@ -1,4 +1,4 @@
-#include "idocument.h"
+#include "document/idocument.h"
 
 IDocument::~IDocument() = default;
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "searchresult.h"
-#include "tocitem.h"
+#include "document/searchresult.h"
+#include "document/tocitem.h"
 
 #include <QList>
 #include <QObject>

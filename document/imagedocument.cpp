@@ -1,4 +1,4 @@
-#include "imagedocument.h"
+#include "document/imagedocument.h"
 
 ImageDocument::ImageDocument(QObject *parent)
     : QObject(parent)

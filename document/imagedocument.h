@@ -1,6 +1,6 @@
 #pragma once
 
-#include "idocument.h"
+#include "document/idocument.h"
 
 #include <QImage>
 #include <QObject>

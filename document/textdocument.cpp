@@ -1,6 +1,6 @@
-#include "textdocument.h"
+#include "document/textdocument.h"
 
-#include "settings.h"
+#include "core/settings.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>

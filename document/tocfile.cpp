@@ -1,6 +1,6 @@
-#include "tocfile.h"
+#include "document/tocfile.h"
 
-#include "paths.h"
+#include "core/paths.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tocitem.h"
+#include "document/tocitem.h"
 
 #include <QByteArray>
 #include <QJsonArray>

@@ -1,13 +1,13 @@
-#include "documentfactory.h"
+#include "formats/documentfactory.h"
 
-#include "epubdocument.h"
-#include "textdocument.h"
+#include "document/textdocument.h"
+#include "formats/epub/epubdocument.h"
 
 #ifdef VL_HAVE_FB2
-#include "fbdocument.h"
+#include "formats/fb2/fbdocument.h"
 #endif
 #ifdef VL_HAVE_MOBI
-#include "mobidocument.h"
+#include "formats/mobi/mobidocument.h"
 #endif
 
 #include <QFileInfo>

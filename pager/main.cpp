@@ -6,9 +6,9 @@
 // helper ends when its parent process goes away, or with an error code when
 // it has no key (2), cannot attach to the block (3) or loses it (4).
 // QUIRELET_PRINT_TO_PDF=FILE prints print requests into FILE without a dialog.
-#include "quirelet.h"
+#include "pager/quirelet.h"
 
-#include "logger.h"
+#include "core/logger.h"
 
 #include <QApplication>
 

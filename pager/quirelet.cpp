@@ -1,7 +1,7 @@
-#include "quirelet.h"
+#include "pager/quirelet.h"
 
-#include "logger.h"
-#include "pagescript.h"
+#include "core/logger.h"
+#include "pagination/pagescript.h"
 
 #include <QCoreApplication>
 #include <QDir>

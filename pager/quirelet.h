@@ -1,7 +1,7 @@
 #pragma once
 
-#include "paginationblock.h"
-#include "paginationrequest.h"
+#include "pagination/paginationblock.h"
+#include "pagination/paginationrequest.h"
 
 #include <QString>
 #include <QStringList>

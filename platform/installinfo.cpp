@@ -1,4 +1,4 @@
-#include "installinfo.h"
+#include "platform/installinfo.h"
 
 #include <QCoreApplication>
 #include <QFile>

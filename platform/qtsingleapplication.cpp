@@ -1,4 +1,4 @@
-#include "qtsingleapplication.h"
+#include "platform/qtsingleapplication.h"
 
 #include <QCryptographicHash>
 #include <QDataStream>

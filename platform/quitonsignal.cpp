@@ -1,4 +1,4 @@
-#include "quitonsignal.h"
+#include "platform/quitonsignal.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

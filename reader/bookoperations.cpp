@@ -1,4 +1,4 @@
-#include "bookoperations.h"
+#include "reader/bookoperations.h"
 
 BookOperations::BookOperations() = default;
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "note.h"
-#include "tocitem.h"
-#include "viewerbookmark.h"
+#include "document/tocitem.h"
+#include "reader/note.h"
+#include "reader/viewerbookmark.h"
 
 #include <QJsonObject>
 #include <QList>

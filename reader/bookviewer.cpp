@@ -1,14 +1,14 @@
-#include "bookviewer.h"
+#include "reader/bookviewer.h"
 
-#include "bookformat.h"
-#include "bookoperations.h"
-#include "loaderbox.h"
-#include "readtoolbar.h"
-#include "settings.h"
-#include "textdocument.h"
-#include "textviewer.h"
-#include "textviewerinput.h"
-#include "usercontext.h"
+#include "core/settings.h"
+#include "document/textdocument.h"
+#include "library/db/bookformat.h"
+#include "reader/bookoperations.h"
+#include "reader/readtoolbar.h"
+#include "reader/textviewer.h"
+#include "reader/textviewerinput.h"
+#include "reader/usercontext.h"
+#include "widgets/loaderbox.h"
 
 #include <QApplication>
 #include <QDebug>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "bookdto.h"
-#include "messagepresenter.h"
-#include "readerpage.h"
+#include "library/db/bookdto.h"
+#include "pages/readerpage.h"
+#include "reader/messagepresenter.h"
 
 #include <QPointer>
 

@@ -1,6 +1,6 @@
-#include "custommenuitemaction.h"
+#include "reader/custommenuitemaction.h"
 
-#include "shapebutton.h"
+#include "widgets/shapebutton.h"
 
 #include <QMenu>
 

@@ -1,6 +1,6 @@
-#include "localnetworkaccess.h"
+#include "reader/localnetworkaccess.h"
 
-#include "logger.h"
+#include "core/logger.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
-#include "messagepresenter.h"
+#include "reader/messagepresenter.h"
 
-#include "messageview.h"
+#include "widgets/messageview.h"
 
 void presentMessage(const MessagePresenter &presenter, const QString &title, const QString &text)
 {

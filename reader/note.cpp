@@ -1,4 +1,4 @@
-#include "note.h"
+#include "reader/note.h"
 
 #include <QUrl>
 #include <QUuid>

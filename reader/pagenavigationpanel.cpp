@@ -1,7 +1,7 @@
-#include "pagenavigationpanel.h"
+#include "reader/pagenavigationpanel.h"
 
-#include "pagenavigationslider.h"
-#include "pagenavigationtooltip.h"
+#include "reader/pagenavigationslider.h"
+#include "reader/pagenavigationtooltip.h"
 
 #include <QGridLayout>
 #include <QPushButton>

@@ -1,7 +1,7 @@
-#include "pagenavigationslider.h"
+#include "reader/pagenavigationslider.h"
 
-#include "pagenavigationpanel.h"
-#include "pagenavigationtooltip.h"
+#include "reader/pagenavigationpanel.h"
+#include "reader/pagenavigationtooltip.h"
 
 #include <QMouseEvent>
 #include <QStyle>

@@ -1,4 +1,4 @@
-#include "pagenavigationtooltip.h"
+#include "reader/pagenavigationtooltip.h"
 
 #include <QFontMetrics>
 #include <QPainter>

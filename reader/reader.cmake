@@ -19,11 +19,10 @@ add_library(vl_reader STATIC
     ${CMAKE_CURRENT_LIST_DIR}/viewerbookmark.h
     ${CMAKE_CURRENT_LIST_DIR}/viewerpage.cpp ${CMAKE_CURRENT_LIST_DIR}/viewerpage.h
 )
-target_include_directories(vl_reader PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(vl_reader
-    PUBLIC vl_pagerproto vl_document vl_librarydb vl_appcore
+    PUBLIC vl_pagination vl_document vl_librarydb vl_core
            Qt5::Widgets Qt5::Network Qt5::WebKit Qt5::WebKitWidgets
-    PRIVATE vl_formatfactory vl_epub vl_archive vl_widgets vl_paths)
+    PRIVATE vl_formatfactory vl_epub vl_archive vl_widgets vl_core)
 # Each document class whose reader is built shows its converted files.
 if(TARGET vl_fb2)
     target_link_libraries(vl_reader PRIVATE vl_fb2)

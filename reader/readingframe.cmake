@@ -15,9 +15,8 @@ add_library(vl_readingframe STATIC
     ${CMAKE_CURRENT_LIST_DIR}/tooltippushbutton.cpp ${CMAKE_CURRENT_LIST_DIR}/tooltippushbutton.h
     ${CMAKE_CURRENT_LIST_DIR}/usercontext.cpp ${CMAKE_CURRENT_LIST_DIR}/usercontext.h
 )
-target_include_directories(vl_readingframe PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(vl_readingframe
-    PUBLIC vl_reader vl_pages vl_widgets vl_library vl_librarydb vl_appcore
+    PUBLIC vl_reader vl_pages vl_widgets vl_librarymodel vl_libraryworkers vl_librarydb vl_core
            Qt5::Widgets Qt5::WebKitWidgets)
 # A plain-text book is read again in the encoding the reader picks.
 if(TARGET vl_fb2)

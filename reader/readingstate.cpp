@@ -1,6 +1,6 @@
-#include "readingstate.h"
+#include "reader/readingstate.h"
 
-#include "paginationrequest.h"
+#include "pagination/paginationrequest.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "note.h"
-#include "searchresult.h"
-#include "tocitem.h"
-#include "viewerbookmark.h"
+#include "document/searchresult.h"
+#include "document/tocitem.h"
+#include "reader/note.h"
+#include "reader/viewerbookmark.h"
 
 #include <QList>
 #include <QString>

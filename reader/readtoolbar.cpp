@@ -1,8 +1,8 @@
-#include "readtoolbar.h"
+#include "reader/readtoolbar.h"
 
-#include "bookoperations.h"
-#include "settings.h"
-#include "tooltippushbutton.h"
+#include "core/settings.h"
+#include "reader/bookoperations.h"
+#include "reader/tooltippushbutton.h"
 
 #include <QEvent>
 #include <QStyle>

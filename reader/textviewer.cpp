@@ -1,27 +1,27 @@
-#include "textviewer.h"
+#include "reader/textviewer.h"
 
-#include "bookoperations.h"
-#include "documentfactory.h"
-#include "epubdocument.h"
-#include "logger.h"
-#include "messageview.h"
-#include "pagenavigationpanel.h"
-#include "pagenavigationslider.h"
-#include "pagenavigationtooltip.h"
-#include "pagescript.h"
-#include "paginationclient.h"
-#include "paths.h"
-#include "settings.h"
-#include "textdocument.h"
-#include "tocfile.h"
-#include "viewerpage.h"
-#include "zipreader.h"
+#include "archive/zipreader.h"
+#include "core/logger.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "document/textdocument.h"
+#include "document/tocfile.h"
+#include "formats/documentfactory.h"
+#include "formats/epub/epubdocument.h"
+#include "pagination/pagescript.h"
+#include "pagination/paginationclient.h"
+#include "reader/bookoperations.h"
+#include "reader/pagenavigationpanel.h"
+#include "reader/pagenavigationslider.h"
+#include "reader/pagenavigationtooltip.h"
+#include "reader/viewerpage.h"
+#include "widgets/messageview.h"
 
 #ifdef VL_HAVE_FB2
-#include "fbdocument.h"
+#include "formats/fb2/fbdocument.h"
 #endif
 #ifdef VL_HAVE_MOBI
-#include "mobidocument.h"
+#include "formats/mobi/mobidocument.h"
 #endif
 
 #include <QDebug>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "bookdto.h"
-#include "booksidefiles.h"
-#include "paginationrequest.h"
-#include "readingstate.h"
+#include "library/db/bookdto.h"
+#include "pagination/paginationrequest.h"
+#include "reader/booksidefiles.h"
+#include "reader/readingstate.h"
 
 #include <QColor>
 #include <QPointer>

@@ -1,7 +1,7 @@
-#include "textviewercontextmenu.h"
+#include "reader/textviewercontextmenu.h"
 
-#include "custommenuitemaction.h"
-#include "shapebutton.h"
+#include "reader/custommenuitemaction.h"
+#include "widgets/shapebutton.h"
 
 #include <QDebug>
 #include <QFrame>

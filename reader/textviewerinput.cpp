@@ -1,20 +1,20 @@
-#include "textviewerinput.h"
+#include "reader/textviewerinput.h"
 
-#include "bookformat.h"
-#include "bookoperations.h"
-#include "button.h"
-#include "custommenuitemaction.h"
-#include "messageview.h"
-#include "note.h"
-#include "pagenavigationpanel.h"
-#include "pagenavigationslider.h"
-#include "pagenavigationtooltip.h"
-#include "settings.h"
-#include "textviewer.h"
-#include "textviewercontextmenu.h"
+#include "core/settings.h"
+#include "library/db/bookformat.h"
+#include "reader/bookoperations.h"
+#include "reader/custommenuitemaction.h"
+#include "reader/note.h"
+#include "reader/pagenavigationpanel.h"
+#include "reader/pagenavigationslider.h"
+#include "reader/pagenavigationtooltip.h"
+#include "reader/textviewer.h"
+#include "reader/textviewercontextmenu.h"
+#include "widgets/button.h"
+#include "widgets/messageview.h"
 
 #ifdef VL_HAVE_FB2
-#include "fbdocument.h"
+#include "formats/fb2/fbdocument.h"
 #endif
 
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "tooltippushbutton.h"
+#include "reader/tooltippushbutton.h"
 
 #include <QCursor>
 #include <QToolTip>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "button.h"
+#include "widgets/button.h"
 
 // The button of the reading tool bar: a Button whose tooltip shows the
 // moment the mouse enters it, not after the system's delay.

@@ -1,12 +1,12 @@
-#include "usercontext.h"
+#include "reader/usercontext.h"
 
-#include "bookmodel.h"
-#include "bookprovider.h"
-#include "idocument.h"
-#include "logger.h"
-#include "settings.h"
-#include "settingsfile.h"
-#include "textviewer.h"
+#include "core/logger.h"
+#include "core/settings.h"
+#include "core/settingsfile.h"
+#include "document/idocument.h"
+#include "library/db/bookprovider.h"
+#include "library/model/bookmodel.h"
+#include "reader/textviewer.h"
 
 #include <QSettings>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "bookdto.h"
-#include "messagepresenter.h"
-#include "note.h"
-#include "readingcontext.h"
-#include "tocitem.h"
-#include "viewerbookmark.h"
+#include "document/tocitem.h"
+#include "library/db/bookdto.h"
+#include "pages/readingcontext.h"
+#include "reader/messagepresenter.h"
+#include "reader/note.h"
+#include "reader/viewerbookmark.h"
 
 #include <QList>
 #include <QObject>

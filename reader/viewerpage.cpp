@@ -1,7 +1,7 @@
-#include "viewerpage.h"
+#include "reader/viewerpage.h"
 
-#include "localnetworkaccess.h"
-#include "logger.h"
+#include "core/logger.h"
+#include "reader/localnetworkaccess.h"
 
 #include <QNetworkRequest>
 #include <QWebFrame>

@@ -1,4 +1,4 @@
-#include "button.h"
+#include "widgets/button.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "buttondescription.h"
+#include "widgets/buttondescription.h"
 
 #include <QIcon>
 #include <QPainter>

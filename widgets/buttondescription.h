@@ -1,6 +1,6 @@
 #pragma once
 
-#include "button.h"
+#include "widgets/button.h"
 
 // A Button that shows a second, shorter string (the description) in its own
 // colour in front of the elided main text; the main window's large

@@ -1,4 +1,4 @@
-#include "colorpicker.h"
+#include "widgets/colorpicker.h"
 
 #include <QColorDialog>
 #include <QPaintEvent>

@@ -1,4 +1,4 @@
-#include "comboboxitemdelegate.h"
+#include "widgets/comboboxitemdelegate.h"
 
 #include <QApplication>
 #include <QStyle>

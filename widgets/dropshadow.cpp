@@ -1,4 +1,4 @@
-#include "dropshadow.h"
+#include "widgets/dropshadow.h"
 
 #include <QGraphicsDropShadowEffect>
 #include <QWidget>

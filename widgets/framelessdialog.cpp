@@ -1,4 +1,4 @@
-#include "framelessdialog.h"
+#include "widgets/framelessdialog.h"
 
 #include <QMouseEvent>
 

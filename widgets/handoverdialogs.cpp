@@ -1,9 +1,9 @@
-#include "handoverdialogs.h"
+#include "widgets/handoverdialogs.h"
 
-#include "inputpasswordcontroller.h"
-#include "messageboxcontroller.h"
-#include "messagepassword.h"
-#include "messageview.h"
+#include "widgets/handover/inputpasswordcontroller.h"
+#include "widgets/handover/messageboxcontroller.h"
+#include "widgets/messagepassword.h"
+#include "widgets/messageview.h"
 
 void answerPasswordRequest(InputPasswordController *controller, bool checkSkip, QWidget *parent)
 {

@@ -1,4 +1,4 @@
-#include "loaderbox.h"
+#include "widgets/loaderbox.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

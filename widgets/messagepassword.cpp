@@ -1,8 +1,8 @@
-#include "messagepassword.h"
+#include "widgets/messagepassword.h"
 
-#include "button.h"
-#include "dropshadow.h"
-#include "windowbar.h"
+#include "widgets/button.h"
+#include "widgets/dropshadow.h"
+#include "widgets/windowbar.h"
 
 #include <QDebug>
 #include <QEvent>

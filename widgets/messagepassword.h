@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framelessdialog.h"
+#include "widgets/framelessdialog.h"
 
 class Button;
 class QLabel;

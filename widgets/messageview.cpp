@@ -1,8 +1,8 @@
-#include "messageview.h"
+#include "widgets/messageview.h"
 
-#include "button.h"
-#include "dropshadow.h"
-#include "windowbar.h"
+#include "widgets/button.h"
+#include "widgets/dropshadow.h"
+#include "widgets/windowbar.h"
 
 #include <QEvent>
 #include <QKeyEvent>

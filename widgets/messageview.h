@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framelessdialog.h"
+#include "widgets/framelessdialog.h"
 
 #include <QDialogButtonBox>
 

@@ -1,4 +1,4 @@
-#include "progressbar.h"
+#include "widgets/progressbar.h"
 
 #include <QPainter>
 #include <QRegion>

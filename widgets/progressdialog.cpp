@@ -1,8 +1,8 @@
-#include "progressdialog.h"
+#include "widgets/progressdialog.h"
 
-#include "dropshadow.h"
-#include "progressbar.h"
-#include "windowbar.h"
+#include "widgets/dropshadow.h"
+#include "widgets/progressbar.h"
+#include "widgets/windowbar.h"
 
 #include <QEvent>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "shapebutton.h"
+#include "widgets/shapebutton.h"
 
 #include <QPainter>
 

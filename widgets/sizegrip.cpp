@@ -1,4 +1,4 @@
-#include "sizegrip.h"
+#include "widgets/sizegrip.h"
 
 SizeGrip::SizeGrip(QWidget *parent)
     : QSizeGrip(parent)

@@ -1,6 +1,6 @@
-#include "splashscreen.h"
+#include "widgets/splashscreen.h"
 
-#include "settingsfile.h"
+#include "core/settingsfile.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
-#include "startview.h"
+#include "widgets/startview.h"
 
-#include "button.h"
+#include "widgets/button.h"
 
 #include <QDebug>
 #include <QDragEnterEvent>

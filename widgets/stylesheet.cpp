@@ -1,6 +1,6 @@
-#include "stylesheet.h"
+#include "widgets/stylesheet.h"
 
-#include "logger.h"
+#include "core/logger.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "tabbutton.h"
+#include "widgets/tabbutton.h"
 
 TabButton::TabButton(QWidget *parent)
     : Button(parent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "button.h"
+#include "widgets/button.h"
 
 // A checkable Button that stands for one tab of a TabWidget and reports
 // clicks with its tab index.

@@ -1,6 +1,6 @@
-#include "tabwidget.h"
+#include "widgets/tabwidget.h"
 
-#include "tabbutton.h"
+#include "widgets/tabbutton.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

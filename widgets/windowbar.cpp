@@ -1,6 +1,6 @@
-#include "windowbar.h"
+#include "widgets/windowbar.h"
 
-#include "button.h"
+#include "widgets/button.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -18,12 +18,12 @@
 // The named peer (calibredb add) is not installed and is not to be, so the
 // figures stand beside the floor instead. Goal: under 30 s for the 1,000.
 
-#include "addbooksworker.h"
-#include "bookformat.h"
-#include "bookmetadata.h"
-#include "bookprovider.h"
-#include "settingsfile.h"
-#include "zipfixture.h"
+#include "core/settingsfile.h"
+#include "library/db/bookformat.h"
+#include "library/db/bookprovider.h"
+#include "library/workers/addbooksworker.h"
+#include "library/workers/bookmetadata.h"
+#include "tests/archive/zipfixture.h"
 
 #include <QBuffer>
 #include <QDateTime>

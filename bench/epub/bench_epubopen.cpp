@@ -5,9 +5,9 @@
 //
 // usage: bench_epubopen [chapters] [images] [rounds]
 
-#include "epubdocument.h"
+#include "formats/epub/epubdocument.h"
 
-#include "paths.h"
+#include "core/paths.h"
 
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>

@@ -11,7 +11,7 @@
 // Goals: listing 10,000 books under 100 ms and within 2x of the shell;
 // 1,000 adds within 2x of the shell's batch.
 
-#include "bookprovider.h"
+#include "library/db/bookprovider.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -19,12 +19,12 @@
 // Goals: reset plus sort under 150 ms, a keystroke under 30 ms, a warm
 // scroll frame under 8 ms.
 
-#include "bookformat.h"
-#include "bookmodel.h"
-#include "bookprovider.h"
-#include "booksortfiltermodel.h"
-#include "booktable.h"
-#include "libraryview.h"
+#include "library/db/bookformat.h"
+#include "library/db/bookprovider.h"
+#include "library/model/bookmodel.h"
+#include "library/model/booksortfiltermodel.h"
+#include "library/view/booktable.h"
+#include "library/view/libraryview.h"
 
 #include <QApplication>
 #include <QDateTime>

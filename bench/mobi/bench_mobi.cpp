@@ -3,9 +3,9 @@
 // rewrites the links of a 5 MB page with 10,000 filepos links against the
 // 300 ms goal. With --keep DIR the generated books stay in DIR.
 
-#include "mobifile.h"
-#include "mobimarkup.h"
-#include "mobiwriter.h"
+#include "formats/mobi/mobifile.h"
+#include "formats/mobi/mobimarkup.h"
+#include "tests/formats/mobi/mobiwriter.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,8 +4,8 @@
 // Then the request-to-reply time of a request with no files.
 //
 //   bench_paginate [RUNS]     (default 3 runs of each)
-#include "pagescript.h"
-#include "paginationclient.h"
+#include "pagination/pagescript.h"
+#include "pagination/paginationclient.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,11 +5,11 @@
 //
 // usage: bench_textviewer [rounds]
 
-#include "bookdto.h"
-#include "paths.h"
-#include "textviewer.h"
-#include "zipfixture.h"
-#include "zipreader.h"
+#include "archive/zipreader.h"
+#include "core/paths.h"
+#include "library/db/bookdto.h"
+#include "reader/textviewer.h"
+#include "tests/archive/zipfixture.h"
 
 #include <QApplication>
 #include <QBuffer>

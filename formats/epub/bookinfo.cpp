@@ -1,4 +1,4 @@
-#include "bookinfo.h"
+#include "formats/epub/bookinfo.h"
 
 namespace epub {
 

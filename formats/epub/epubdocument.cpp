@@ -1,6 +1,6 @@
-#include "epubdocument.h"
+#include "formats/epub/epubdocument.h"
 
-#include "epubparser.h"
+#include "formats/epub/epubparser.h"
 
 namespace epub {
 

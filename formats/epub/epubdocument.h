@@ -1,7 +1,7 @@
 #pragma once
 
-#include "bookinfo.h"
-#include "textdocument.h"
+#include "document/textdocument.h"
+#include "formats/epub/bookinfo.h"
 
 #include <QStringList>
 

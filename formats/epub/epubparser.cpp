@@ -1,13 +1,13 @@
-#include "epubparser.h"
+#include "formats/epub/epubparser.h"
 
-#include "archivepath.h"
-#include "domloader.h"
-#include "epubdocument.h"
-#include "logger.h"
-#include "paths.h"
-#include "scriptstripper.h"
-#include "tocfile.h"
-#include "zipreader.h"
+#include "archive/archivepath.h"
+#include "archive/zipreader.h"
+#include "core/logger.h"
+#include "core/paths.h"
+#include "document/domloader.h"
+#include "document/tocfile.h"
+#include "formats/epub/epubdocument.h"
+#include "formats/epub/scriptstripper.h"
 
 #include <QCoreApplication>
 #include <QDebug>

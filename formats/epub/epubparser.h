@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bookinfo.h"
+#include "formats/epub/bookinfo.h"
 
 #include <QDomElement>
 #include <QJsonObject>

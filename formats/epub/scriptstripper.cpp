@@ -1,4 +1,4 @@
-#include "scriptstripper.h"
+#include "formats/epub/scriptstripper.h"
 
 #include <QString>
 #include <QTextCodec>

@@ -1,7 +1,7 @@
-#include "fbbody.h"
+#include "formats/fb2/fbbody.h"
 
-#include "paths.h"
-#include "tocfile.h"
+#include "core/paths.h"
+#include "document/tocfile.h"
 
 #include <QDomNamedNodeMap>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "fbdescription.h"
+#include "formats/fb2/fbdescription.h"
 
-#include "domloader.h"
-#include "textdocument.h"
+#include "document/domloader.h"
+#include "document/textdocument.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fbbody.h"
-#include "tocitem.h"
+#include "document/tocitem.h"
+#include "formats/fb2/fbbody.h"
 
 #include <QDate>
 #include <QDomDocument>

@@ -1,8 +1,8 @@
-#include "fbdocument.h"
+#include "formats/fb2/fbdocument.h"
 
-#include "logger.h"
-#include "paths.h"
-#include "tocfile.h"
+#include "core/logger.h"
+#include "core/paths.h"
+#include "document/tocfile.h"
 
 #include <QDir>
 #include <QFileInfo>

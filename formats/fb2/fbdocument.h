@@ -1,7 +1,7 @@
 #pragma once
 
-#include "fbdescription.h"
-#include "textdocument.h"
+#include "document/textdocument.h"
+#include "formats/fb2/fbdescription.h"
 
 #include <QJsonObject>
 #include <QStringList>

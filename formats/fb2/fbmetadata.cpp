@@ -1,6 +1,6 @@
-#include "fbmetadata.h"
+#include "formats/fb2/fbmetadata.h"
 
-#include "fbdescription.h"
+#include "formats/fb2/fbdescription.h"
 
 #include <QFileInfo>
 #include <QStringList>

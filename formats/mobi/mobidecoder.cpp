@@ -1,6 +1,6 @@
-#include "mobidecoder.h"
+#include "formats/mobi/mobidecoder.h"
 
-#include "mobifile.h"
+#include "formats/mobi/mobifile.h"
 
 #include <cstring>
 

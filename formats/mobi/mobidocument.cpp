@@ -1,9 +1,9 @@
-#include "mobidocument.h"
+#include "formats/mobi/mobidocument.h"
 
-#include "logger.h"
-#include "mobifile.h"
-#include "paths.h"
-#include "tocfile.h"
+#include "core/logger.h"
+#include "core/paths.h"
+#include "document/tocfile.h"
+#include "formats/mobi/mobifile.h"
 
 #include <QDir>
 #include <QFile>

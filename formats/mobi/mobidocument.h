@@ -1,7 +1,7 @@
 #pragma once
 
-#include "mobimarkup.h"
-#include "textdocument.h"
+#include "document/textdocument.h"
+#include "formats/mobi/mobimarkup.h"
 
 #include <QImage>
 #include <QMap>

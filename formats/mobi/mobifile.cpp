@@ -1,7 +1,7 @@
-#include "mobifile.h"
+#include "formats/mobi/mobifile.h"
 
-#include "logger.h"
-#include "textdocument.h"
+#include "core/logger.h"
+#include "document/textdocument.h"
 
 #include <QTextCodec>
 

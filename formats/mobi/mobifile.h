@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mobidecoder.h"
+#include "formats/mobi/mobidecoder.h"
 
 #include <QByteArray>
 #include <QFile>

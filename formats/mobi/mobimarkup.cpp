@@ -1,4 +1,4 @@
-#include "mobimarkup.h"
+#include "formats/mobi/mobimarkup.h"
 
 #include <QHash>
 #include <QRegularExpression>

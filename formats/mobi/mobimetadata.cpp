@@ -1,7 +1,7 @@
-#include "mobimetadata.h"
+#include "formats/mobi/mobimetadata.h"
 
-#include "logger.h"
-#include "mobifile.h"
+#include "core/logger.h"
+#include "formats/mobi/mobifile.h"
 
 namespace mobi {
 

@@ -1,5 +1,5 @@
-#include "commandline.h"
-#include "testenvironment.h"
+#include "app/commandline.h"
+#include "tests/support/testenvironment.h"
 
 #include <QDir>
 

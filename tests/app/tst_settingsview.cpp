@@ -1,10 +1,10 @@
-#include "colorpicker.h"
-#include "fontsizeedit.h"
-#include "paths.h"
-#include "settings.h"
-#include "settingsfile.h"
-#include "settingsview.h"
-#include "testenvironment.h"
+#include "app/fontsizeedit.h"
+#include "app/settingsview.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "core/settingsfile.h"
+#include "tests/support/testenvironment.h"
+#include "widgets/colorpicker.h"
 
 #include <QCheckBox>
 #include <QComboBox>

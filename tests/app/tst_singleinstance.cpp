@@ -1,4 +1,4 @@
-#include "testenvironment.h"
+#include "tests/support/testenvironment.h"
 
 #include <QDir>
 #include <QElapsedTimer>

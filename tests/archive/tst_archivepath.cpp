@@ -1,5 +1,5 @@
-#include "archivepath.h"
-#include "testenvironment.h"
+#include "archive/archivepath.h"
+#include "tests/support/testenvironment.h"
 
 #include <QDir>
 #include <QFile>

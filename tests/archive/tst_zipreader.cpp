@@ -1,6 +1,6 @@
-#include "testenvironment.h"
-#include "zipfixture.h"
-#include "zipreader.h"
+#include "archive/zipreader.h"
+#include "tests/archive/zipfixture.h"
+#include "tests/support/testenvironment.h"
 
 #include <QDir>
 #include <QDirIterator>

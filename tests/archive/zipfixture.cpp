@@ -1,4 +1,4 @@
-#include "zipfixture.h"
+#include "tests/archive/zipfixture.h"
 
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>

@@ -1,5 +1,5 @@
-#include "imagedocument.h"
-#include "testenvironment.h"
+#include "document/imagedocument.h"
+#include "tests/support/testenvironment.h"
 
 #include <QSignalSpy>
 

@@ -1,5 +1,5 @@
-#include "testenvironment.h"
-#include "textdocument.h"
+#include "document/textdocument.h"
+#include "tests/support/testenvironment.h"
 
 #include <QSignalSpy>
 #include <QTextBlock>

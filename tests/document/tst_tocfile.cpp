@@ -1,7 +1,7 @@
-#include "testenvironment.h"
-#include "tocfile.h"
+#include "document/tocfile.h"
+#include "tests/support/testenvironment.h"
 
-#include "paths.h"
+#include "core/paths.h"
 
 #include <QDir>
 #include <QFile>

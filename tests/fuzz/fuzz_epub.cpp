@@ -4,11 +4,11 @@
 // chapter, which are packed into a ZIP file as a book has them. The last
 // part also goes through the script stripper on its own.
 
-#include "epubparser.h"
-#include "fuzzhome.h"
-#include "paths.h"
-#include "scriptstripper.h"
-#include "zipfixture.h"
+#include "core/paths.h"
+#include "formats/epub/epubparser.h"
+#include "formats/epub/scriptstripper.h"
+#include "tests/archive/zipfixture.h"
+#include "tests/fuzz/fuzzhome.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // A FictionBook file: XML, description, pictures, bodies and sections, the
 // contents items; the first input byte picks FB2 or plain text.
 
-#include "fbdescription.h"
+#include "formats/fb2/fbdescription.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

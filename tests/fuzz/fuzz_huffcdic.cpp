@@ -2,7 +2,7 @@
 // a 16-bit length before each of the HUFF and CDIC records, then up to
 // three CDIC records, the rest being text records of 512 bytes.
 
-#include "mobidecoder.h"
+#include "formats/mobi/mobidecoder.h"
 
 #include <QVector>
 

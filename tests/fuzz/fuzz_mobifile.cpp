@@ -1,8 +1,8 @@
 // A whole MOBI or PRC file: headers, EXTH, text in every compression, the
 // pictures and the markup conversion.
 
-#include "mobifile.h"
-#include "mobimarkup.h"
+#include "formats/mobi/mobifile.h"
+#include "formats/mobi/mobimarkup.h"
 
 #include <QTextCodec>
 

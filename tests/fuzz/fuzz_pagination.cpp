@@ -1,7 +1,7 @@
 // The pagination record as the text viewer and the helper read it from the
 // shared block, and written back when it reads.
 
-#include "paginationrequest.h"
+#include "pagination/paginationrequest.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -1,6 +1,6 @@
 // One PalmDOC record, and the trailing-entry stripping before it.
 
-#include "mobidecoder.h"
+#include "formats/mobi/mobidecoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

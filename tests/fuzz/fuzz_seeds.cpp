@@ -1,7 +1,7 @@
 // Writes seed inputs for the fuzz targets into FOLDER/<target>/.
 
-#include "mobiwriter.h"
-#include "paginationrequest.h"
+#include "pagination/paginationrequest.h"
+#include "tests/formats/mobi/mobiwriter.h"
 
 #include <QCoreApplication>
 #include <QDir>

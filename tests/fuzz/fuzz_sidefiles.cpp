@@ -3,10 +3,10 @@
 // the ".settings" file with font, position, bookmarks and notes, which is
 // then written back as the viewer would.
 
-#include "booksidefiles.h"
-#include "fuzzhome.h"
-#include "paths.h"
-#include "tocfile.h"
+#include "core/paths.h"
+#include "document/tocfile.h"
+#include "reader/booksidefiles.h"
+#include "tests/fuzz/fuzzhome.h"
 
 #include <QFile>
 

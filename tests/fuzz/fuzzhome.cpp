@@ -1,4 +1,4 @@
-#include "fuzzhome.h"
+#include "tests/fuzz/fuzzhome.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The day log of the fuzz targets: every line is dropped.
 
-#include "logger.h"
+#include "core/logger.h"
 
 Logger::Logger() = default;
 

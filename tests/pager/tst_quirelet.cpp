@@ -1,7 +1,7 @@
-#include "pagescript.h"
-#include "paginationblock.h"
-#include "paginationclient.h"
-#include "testenvironment.h"
+#include "pagination/pagescript.h"
+#include "pagination/paginationblock.h"
+#include "pagination/paginationclient.h"
+#include "tests/support/testenvironment.h"
 
 #include <QDir>
 #include <QProcess>

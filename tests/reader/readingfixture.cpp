@@ -1,7 +1,7 @@
-#include "readingfixture.h"
+#include "tests/reader/readingfixture.h"
 
-#include "textviewer.h"
-#include "zipfixture.h"
+#include "reader/textviewer.h"
+#include "tests/archive/zipfixture.h"
 
 #include <QSignalSpy>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "booksidefiles.h"
-#include "paths.h"
-#include "testenvironment.h"
+#include "core/paths.h"
+#include "reader/booksidefiles.h"
+#include "tests/support/testenvironment.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "note.h"
-#include "testenvironment.h"
+#include "reader/note.h"
+#include "tests/support/testenvironment.h"
 
 #include <QRegularExpression>
 #include <QSet>

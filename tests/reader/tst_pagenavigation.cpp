@@ -1,7 +1,7 @@
-#include "pagenavigationpanel.h"
-#include "pagenavigationslider.h"
-#include "pagenavigationtooltip.h"
-#include "testenvironment.h"
+#include "reader/pagenavigationpanel.h"
+#include "reader/pagenavigationslider.h"
+#include "reader/pagenavigationtooltip.h"
+#include "tests/support/testenvironment.h"
 
 #include <QPushButton>
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
-#include "paginationrequest.h"
-#include "readingstate.h"
-#include "testenvironment.h"
+#include "pagination/paginationrequest.h"
+#include "reader/readingstate.h"
+#include "tests/support/testenvironment.h"
 
 class tst_ReadingState : public QObject
 {

@@ -1,9 +1,9 @@
-#include "bookoperations.h"
-#include "readtoolbar.h"
-#include "settings.h"
-#include "stylesheet.h"
-#include "testenvironment.h"
-#include "tooltippushbutton.h"
+#include "core/settings.h"
+#include "reader/bookoperations.h"
+#include "reader/readtoolbar.h"
+#include "reader/tooltippushbutton.h"
+#include "tests/support/testenvironment.h"
+#include "widgets/stylesheet.h"
 
 #include <QFile>
 #include <QHelpEvent>

@@ -1,10 +1,10 @@
-#include "booksidefiles.h"
-#include "pagenavigationpanel.h"
-#include "pagenavigationslider.h"
-#include "paginationclient.h"
-#include "testenvironment.h"
-#include "textviewer.h"
-#include "zipfixture.h"
+#include "pagination/paginationclient.h"
+#include "reader/booksidefiles.h"
+#include "reader/pagenavigationpanel.h"
+#include "reader/pagenavigationslider.h"
+#include "reader/textviewer.h"
+#include "tests/archive/zipfixture.h"
+#include "tests/support/testenvironment.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

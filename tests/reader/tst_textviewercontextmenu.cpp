@@ -1,7 +1,7 @@
-#include "custommenuitemaction.h"
-#include "shapebutton.h"
-#include "testenvironment.h"
-#include "textviewercontextmenu.h"
+#include "reader/custommenuitemaction.h"
+#include "reader/textviewercontextmenu.h"
+#include "tests/support/testenvironment.h"
+#include "widgets/shapebutton.h"
 
 #include <QSignalSpy>
 

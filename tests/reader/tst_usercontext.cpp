@@ -1,10 +1,10 @@
-#include "bookmodel.h"
-#include "bookprovider.h"
-#include "idocument.h"
-#include "settings.h"
-#include "settingsfile.h"
-#include "testenvironment.h"
-#include "usercontext.h"
+#include "core/settings.h"
+#include "core/settingsfile.h"
+#include "document/idocument.h"
+#include "library/db/bookprovider.h"
+#include "library/model/bookmodel.h"
+#include "reader/usercontext.h"
+#include "tests/support/testenvironment.h"
 
 #include <QSignalSpy>
 

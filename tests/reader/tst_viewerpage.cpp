@@ -1,6 +1,6 @@
-#include "localnetworkaccess.h"
-#include "testenvironment.h"
-#include "viewerpage.h"
+#include "reader/localnetworkaccess.h"
+#include "reader/viewerpage.h"
+#include "tests/support/testenvironment.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "testenvironment.h"
+#include "tests/support/testenvironment.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "button.h"
-#include "buttondescription.h"
+#include "widgets/button.h"
+#include "widgets/buttondescription.h"
 
-#include "testenvironment.h"
+#include "tests/support/testenvironment.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,8 +1,8 @@
-#include "inputpasswordcontroller.h"
-#include "messageboxcontroller.h"
+#include "widgets/handover/inputpasswordcontroller.h"
+#include "widgets/handover/messageboxcontroller.h"
 
-#include "loaderthread.h"
-#include "testenvironment.h"
+#include "tests/support/testenvironment.h"
+#include "tests/widgets/loaderthread.h"
 
 #include <QAtomicInt>
 #include <QElapsedTimer>

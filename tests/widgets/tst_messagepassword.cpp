@@ -1,14 +1,14 @@
-#include "button.h"
-#include "handoverdialogs.h"
-#include "inputpasswordcontroller.h"
-#include "messageboxcontroller.h"
-#include "messagepassword.h"
-#include "messageview.h"
-#include "windowbar.h"
+#include "widgets/button.h"
+#include "widgets/handover/inputpasswordcontroller.h"
+#include "widgets/handover/messageboxcontroller.h"
+#include "widgets/handoverdialogs.h"
+#include "widgets/messagepassword.h"
+#include "widgets/messageview.h"
+#include "widgets/windowbar.h"
 
-#include "loaderthread.h"
-#include "modal.h"
-#include "testenvironment.h"
+#include "tests/support/testenvironment.h"
+#include "tests/widgets/loaderthread.h"
+#include "tests/widgets/modal.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,9 +1,9 @@
-#include "button.h"
-#include "messageview.h"
-#include "windowbar.h"
+#include "widgets/button.h"
+#include "widgets/messageview.h"
+#include "widgets/windowbar.h"
 
-#include "modal.h"
-#include "testenvironment.h"
+#include "tests/support/testenvironment.h"
+#include "tests/widgets/modal.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,9 +1,9 @@
-#include "progressbar.h"
-#include "progressdialog.h"
-#include "windowbar.h"
+#include "widgets/progressbar.h"
+#include "widgets/progressdialog.h"
+#include "widgets/windowbar.h"
 
-#include "modal.h"
-#include "testenvironment.h"
+#include "tests/support/testenvironment.h"
+#include "tests/widgets/modal.h"
 
 #include <QLabel>
 #include <QPushButton>

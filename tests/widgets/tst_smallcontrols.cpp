@@ -1,9 +1,9 @@
-#include "colorpicker.h"
-#include "comboboxitemdelegate.h"
-#include "elidedlabel.h"
-#include "shapebutton.h"
+#include "widgets/colorpicker.h"
+#include "widgets/comboboxitemdelegate.h"
+#include "widgets/elidedlabel.h"
+#include "widgets/shapebutton.h"
 
-#include "testenvironment.h"
+#include "tests/support/testenvironment.h"
 
 #include <QApplication>
 #include <QColorDialog>

@@ -1,10 +1,10 @@
-#include "button.h"
-#include "loaderbox.h"
-#include "settingsfile.h"
-#include "splashscreen.h"
-#include "startview.h"
+#include "core/settingsfile.h"
+#include "widgets/button.h"
+#include "widgets/loaderbox.h"
+#include "widgets/splashscreen.h"
+#include "widgets/startview.h"
 
-#include "testenvironment.h"
+#include "tests/support/testenvironment.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

@@ -1,9 +1,9 @@
-#include "button.h"
-#include "buttondescription.h"
-#include "stylesheet.h"
-#include "tabbutton.h"
+#include "widgets/button.h"
+#include "widgets/buttondescription.h"
+#include "widgets/stylesheet.h"
+#include "widgets/tabbutton.h"
 
-#include "testenvironment.h"
+#include "tests/support/testenvironment.h"
 
 #include <QApplication>
 #include <QDirIterator>

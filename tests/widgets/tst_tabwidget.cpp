@@ -1,7 +1,7 @@
-#include "tabbutton.h"
-#include "tabwidget.h"
+#include "widgets/tabbutton.h"
+#include "widgets/tabwidget.h"
 
-#include "testenvironment.h"
+#include "tests/support/testenvironment.h"
 
 #include <QLabel>
 #include <QSignalSpy>

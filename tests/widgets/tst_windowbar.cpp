@@ -1,9 +1,9 @@
-#include "button.h"
-#include "dropshadow.h"
-#include "sizegrip.h"
-#include "windowbar.h"
+#include "widgets/button.h"
+#include "widgets/dropshadow.h"
+#include "widgets/sizegrip.h"
+#include "widgets/windowbar.h"
 
-#include "testenvironment.h"
+#include "tests/support/testenvironment.h"
 
 #include <QFrame>
 #include <QGraphicsDropShadowEffect>

@@ -3,22 +3,22 @@
 // small controls, the loading indicator, the reading tool bar's signs on the
 // three reading grounds, and a sheet of every embedded image.
 
-#include "button.h"
-#include "buttondescription.h"
-#include "colorpicker.h"
-#include "elidedlabel.h"
-#include "loaderbox.h"
-#include "messagepassword.h"
-#include "messageview.h"
-#include "progressbar.h"
-#include "progressdialog.h"
-#include "shapebutton.h"
-#include "splashscreen.h"
-#include "startview.h"
-#include "stylesheet.h"
-#include "tabbutton.h"
-#include "tabwidget.h"
-#include "windowbar.h"
+#include "widgets/button.h"
+#include "widgets/buttondescription.h"
+#include "widgets/colorpicker.h"
+#include "widgets/elidedlabel.h"
+#include "widgets/loaderbox.h"
+#include "widgets/messagepassword.h"
+#include "widgets/messageview.h"
+#include "widgets/progressbar.h"
+#include "widgets/progressdialog.h"
+#include "widgets/shapebutton.h"
+#include "widgets/splashscreen.h"
+#include "widgets/startview.h"
+#include "widgets/stylesheet.h"
+#include "widgets/tabbutton.h"
+#include "widgets/tabwidget.h"
+#include "widgets/windowbar.h"
 
 #include <QApplication>
 #include <QDir>

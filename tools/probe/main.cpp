@@ -1,4 +1,4 @@
-#include "probe.h"
+#include "tools/probe/probe.h"
 
 #include <QApplication>
 #include <QJsonDocument>

@@ -1,1 +1,1 @@
-list(APPEND vl_probe_libs vl_library)
+list(APPEND vl_probe_libs vl_librarymodel vl_libraryworkers)

@@ -2,10 +2,10 @@
 // add-books worker on its own thread, prints each signal it sends as one
 // line and ends with {"added": N, "failed": M}.
 
-#include "probe.h"
+#include "tools/probe/probe.h"
 
-#include "addbooksworker.h"
-#include "bookprovider.h"
+#include "library/db/bookprovider.h"
+#include "library/workers/addbooksworker.h"
 
 #include <QEventLoop>
 #include <QFileInfo>

@@ -5,17 +5,17 @@
 // frame shows. The reading settings are put back as they were afterwards;
 // the library is not touched (the book has no library record).
 
-#include "probe.h"
+#include "tools/probe/probe.h"
 
-#include "bookformat.h"
-#include "bookviewer.h"
-#include "readtoolbar.h"
-#include "settings.h"
-#include "stylesheet.h"
-#include "textviewer.h"
-#include "textviewerinput.h"
-#include "tooltippushbutton.h"
-#include "usercontext.h"
+#include "core/settings.h"
+#include "library/db/bookformat.h"
+#include "reader/bookviewer.h"
+#include "reader/readtoolbar.h"
+#include "reader/textviewer.h"
+#include "reader/textviewerinput.h"
+#include "reader/tooltippushbutton.h"
+#include "reader/usercontext.h"
+#include "widgets/stylesheet.h"
 
 #include <QApplication>
 #include <QEventLoop>

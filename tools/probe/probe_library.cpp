@@ -1,6 +1,6 @@
-#include "bookformat.h"
-#include "bookprovider.h"
-#include "probe.h"
+#include "library/db/bookformat.h"
+#include "library/db/bookprovider.h"
+#include "tools/probe/probe.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

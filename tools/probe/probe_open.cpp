@@ -1,17 +1,17 @@
 // "open BOOK": opens a book through the same factory the reading view uses
 // and prints what the reader made of it.
 
-#include "probe.h"
+#include "tools/probe/probe.h"
 
-#include "documentfactory.h"
-#include "epubdocument.h"
-#include "fbdocument.h"
-#include "mobidocument.h"
-#include "mobifile.h"
-#include "mobimarkup.h"
-#include "paths.h"
-#include "textdocument.h"
-#include "tocfile.h"
+#include "core/paths.h"
+#include "document/textdocument.h"
+#include "document/tocfile.h"
+#include "formats/documentfactory.h"
+#include "formats/epub/epubdocument.h"
+#include "formats/fb2/fbdocument.h"
+#include "formats/mobi/mobidocument.h"
+#include "formats/mobi/mobifile.h"
+#include "formats/mobi/mobimarkup.h"
 
 #include <QFileInfo>
 #include <QJsonArray>

@@ -1,7 +1,7 @@
-#include "probe.h"
+#include "tools/probe/probe.h"
 
-#include "pagescript.h"
-#include "paginationclient.h"
+#include "pagination/pagescript.h"
+#include "pagination/paginationclient.h"
 
 #include <QCollator>
 #include <QDir>

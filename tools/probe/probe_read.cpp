@@ -4,12 +4,12 @@
 // the reader is. The viewer writes the book's side files when it closes, so
 // the next run opens where this one ended.
 
-#include "probe.h"
+#include "tools/probe/probe.h"
 
-#include "bookdto.h"
-#include "paginationrequest.h"
-#include "settings.h"
-#include "textviewer.h"
+#include "core/settings.h"
+#include "library/db/bookdto.h"
+#include "pagination/paginationrequest.h"
+#include "reader/textviewer.h"
 
 #include <QApplication>
 #include <QEventLoop>

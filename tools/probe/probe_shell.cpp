@@ -1,11 +1,11 @@
-#include "bookprovider.h"
-#include "commandline.h"
-#include "mainview.h"
-#include "probe.h"
-#include "searchbox.h"
-#include "settingsview.h"
-#include "stylesheet.h"
-#include "tabwidget.h"
+#include "app/commandline.h"
+#include "app/mainview.h"
+#include "app/settingsview.h"
+#include "library/db/bookprovider.h"
+#include "pages/searchbox.h"
+#include "tools/probe/probe.h"
+#include "widgets/stylesheet.h"
+#include "widgets/tabwidget.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "probe.h"
-#include "progressdialog.h"
-#include "stylesheet.h"
+#include "tools/probe/probe.h"
+#include "widgets/progressdialog.h"
+#include "widgets/stylesheet.h"
 
 #include <QApplication>
 #include <QDirIterator>

@@ -1,4 +1,4 @@
-#include "handoverwait.h"
+#include "widgets/handover/handoverwait.h"
 
 #include <QCoreApplication>
 #include <QThread>

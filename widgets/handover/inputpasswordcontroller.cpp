@@ -1,7 +1,7 @@
-#include "inputpasswordcontroller.h"
+#include "widgets/handover/inputpasswordcontroller.h"
 
-#include "handoverwait.h"
-#include "logger.h"
+#include "core/logger.h"
+#include "widgets/handover/handoverwait.h"
 
 #include <QMetaMethod>
 #include <QMutexLocker>

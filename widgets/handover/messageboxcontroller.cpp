@@ -1,7 +1,7 @@
-#include "messageboxcontroller.h"
+#include "widgets/handover/messageboxcontroller.h"
 
-#include "handoverwait.h"
-#include "logger.h"
+#include "core/logger.h"
+#include "widgets/handover/handoverwait.h"
 
 #include <QMetaMethod>
 #include <QMutexLocker>

@@ -1,4 +1,4 @@
-#include "glyphs.h"
+#include "resources/style/imagegen/glyphs.h"
 
 #include <QHash>
 #include <QPainter>

@@ -8,7 +8,7 @@
 // output depends on nothing but this program (and, for the two word marks,
 // the installed fonts).
 
-#include "glyphs.h"
+#include "resources/style/imagegen/glyphs.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,0 @@
-#include "bookpropertiespanel.h"
-
-BookPropertiesPanel::BookPropertiesPanel(QWidget *parent)
-    : QFrame(parent)
-{
-}
-
-BookPropertiesPanel::~BookPropertiesPanel() = default;

@@ -1,8 +1,0 @@
-#include "librarypage.h"
-
-LibraryPage::LibraryPage(QWidget *parent)
-    : QFrame(parent)
-{
-}
-
-LibraryPage::~LibraryPage() = default;

@@ -1,8 +1,0 @@
-#include "readerpage.h"
-
-ReaderPage::ReaderPage(QWidget *parent)
-    : QFrame(parent)
-{
-}
-
-ReaderPage::~ReaderPage() = default;

@@ -1,8 +1,0 @@
-#include "readingcontext.h"
-
-ReadingContext::ReadingContext(QObject *parent)
-    : QObject(parent)
-{
-}
-
-ReadingContext::~ReadingContext() = default;

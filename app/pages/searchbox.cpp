@@ -1,8 +1,0 @@
-#include "searchbox.h"
-
-SearchBox::SearchBox(QWidget *parent)
-    : QFrame(parent)
-{
-}
-
-SearchBox::~SearchBox() = default;

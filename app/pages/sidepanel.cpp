@@ -1,8 +1,0 @@
-#include "sidepanel.h"
-
-SidePanel::SidePanel(QWidget *parent)
-    : QFrame(parent)
-{
-}
-
-SidePanel::~SidePanel() = default;

@@ -1,0 +1,191 @@
+#include "core/paths.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QUuid>
+
+#include <algorithm>
+
+namespace {
+
+QString homeBase()
+{
+    return QDir::homePath() + QStringLiteral("/.") + QCoreApplication::applicationName();
+}
+
+// Builds the folder afresh and makes it when missing; never reports.
+QString madeFolder(const QString &path)
+{
+    if (!QFile::exists(path))
+        QDir().mkpath(path);
+    return path;
+}
+
+} // namespace
+
+namespace Paths {
+
+QString appHomeDir()
+{
+    return QDir::toNativeSeparators(madeFolder(homeBase()));
+}
+
+QString booksDir()
+{
+    madeFolder(homeBase());
+    return madeFolder(homeBase() + QStringLiteral("/books"));
+}
+
+QString bookPath(const QString &key)
+{
+    return QDir::toNativeSeparators(madeFolder(booksDir() + QLatin1Char('/') + hashHex(key)));
+}
+
+QString dataDir()
+{
+    return QDir::toNativeSeparators(madeFolder(homeBase() + QStringLiteral("/data")));
+}
+
+QString importDir()
+{
+    return QDir::toNativeSeparators(madeFolder(homeBase() + QStringLiteral("/Import")));
+}
+
+QString logDir()
+{
+    return QDir::toNativeSeparators(madeFolder(homeBase() + QStringLiteral("/log")));
+}
+
+QString tmpDir()
+{
+    const QString path = QFileInfo(homeBase() + QStringLiteral("/tmp")).absoluteFilePath();
+    if (!QDir(path).exists())
+        QDir().mkpath(path);
+    return path;
+}
+
+QString cacheDir()
+{
+    const QString base = QDir::tempPath() + QStringLiteral("/.") + QCoreApplication::applicationName();
+    madeFolder(base);
+    return madeFolder(base + QStringLiteral("/cache"));
+}
+
+bool ensureDir(const QString &path)
+{
+    const QDir dir(path);
+    return dir.exists() || dir.mkpath(QStringLiteral("."));
+}
+
+QString hashHex(const QString &text)
+{
+    return QString::fromLatin1(
+            QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Md5).toHex());
+}
+
+QString fileHash(const QString &path, QCryptographicHash::Algorithm algorithm)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    QCryptographicHash hash(algorithm);
+    // addData(QIODevice*) reads in small blocks: memory stays flat whatever
+    // the size of the book.
+    if (!hash.addData(&file))
+        return QString();
+    return QString::fromLatin1(hash.result().toBase64());
+}
+
+QString fileSuffix(const QString &fileName)
+{
+    const int dot = fileName.lastIndexOf(QLatin1Char('.'));
+    return (dot < 0 ? fileName : fileName.mid(dot + 1)).toLower();
+}
+
+QString uuidName()
+{
+    return QUuid::createUuid().toString(QUuid::Id128);
+}
+
+QString uniqueFileName(const QString &folder, const QString &fileName)
+{
+    QString candidate = QDir::toNativeSeparators(folder + QLatin1Char('/') + fileName);
+    for (int counter = 1; QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink();
+         ++counter) {
+        candidate = QDir::toNativeSeparators(
+                QStringLiteral("%1/(%2)%3").arg(folder, QString::number(counter), fileName));
+    }
+    return candidate;
+}
+
+QString findFile(const QString &folder, const QString &relativePath)
+{
+    const QString needle = QDir::toNativeSeparators(relativePath);
+    QDirIterator it(folder, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (it.fileName() == QLatin1String(".") || it.fileName() == QLatin1String(".."))
+            continue;
+        if (QDir::toNativeSeparators(path).contains(needle, Qt::CaseInsensitive))
+            return path;
+    }
+    return QString();
+}
+
+QString findFileMatching(const QString &folder, const QRegExp &pattern)
+{
+    QStringList found;
+    QDirIterator it(folder, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (it.fileName() == QLatin1String(".") || it.fileName() == QLatin1String(".."))
+            continue;
+        if (QDir::toNativeSeparators(path).indexOf(pattern) >= 0)
+            found.append(path);
+    }
+    if (found.isEmpty())
+        return QString();
+    std::sort(found.begin(), found.end(), [](const QString &a, const QString &b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    return found.first();
+}
+
+bool removeDir(const QString &path)
+{
+    qDebug() << "Removing dir:" << path;
+    const QFileInfo root(path);
+    bool result = true;
+    if (root.isSymLink()) {
+        // A link in place of the folder: drop the link, keep its target.
+        result = QFile::remove(path);
+    } else if (root.isDir()) {
+        const QDir dir(path);
+        const QFileInfoList entries = dir.entryInfoList(
+                QDir::NoDotAndDotDot | QDir::System | QDir::Hidden | QDir::AllDirs | QDir::Files,
+                QDir::DirsFirst);
+        for (const QFileInfo &entry : entries) {
+            const bool removed = (entry.isDir() && !entry.isSymLink())
+                    ? removeDir(entry.absoluteFilePath())
+                    : QFile::remove(entry.absoluteFilePath());
+            if (!removed)
+                return false;
+        }
+        result = QDir().rmdir(path);
+    }
+    qDebug() << "Result:" << result;
+    return result;
+}
+
+void removeFiles(const QStringList &paths)
+{
+    for (const QString &path : paths)
+        QFile::remove(path);
+}
+
+} // namespace Paths

@@ -1,8 +1,0 @@
-#include "bookmenu.h"
-
-BookMenu::BookMenu(QWidget *parent)
-    : QMenu(parent)
-{
-}
-
-BookMenu::~BookMenu() = default;

@@ -1,8 +1,0 @@
-#include "bookshelf.h"
-
-BookShelf::BookShelf(QWidget *parent)
-    : QListView(parent)
-{
-}
-
-BookShelf::~BookShelf() = default;

@@ -1,0 +1,177 @@
+#include "library/workers/bookmetadata.h"
+
+#include "core/logger.h"
+#include "core/paths.h"
+#include "formats/epub/epubparser.h"
+#include "formats/fb2/fbmetadata.h"
+#include "formats/mobi/mobimetadata.h"
+#include "library/db/bookformat.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+enum FormatCode {
+    Epub = 0,
+    Mobi = 1,
+    Fb2 = 2,
+    Pdf = 3,
+    Prc = 5,
+    Cbz = 6,
+    Cbr = 7,
+    Txt = 8,
+    SevenZip = 10,
+};
+
+} // namespace
+
+BookMetadata::Result BookMetadata::read(BookDto &book)
+{
+    switch (book.format) {
+    case Epub:
+        return readEpub(book);
+    case Mobi:
+    case Prc:
+        return readMobi(book);
+    case Fb2:
+    case Txt:
+        return readFb2(book);
+    case Pdf:
+    case Cbz:
+    case Cbr:
+    case SevenZip:
+        return readWithoutReader(book);
+    default: {
+        Result result;
+        result.status = Status::Unsupported;
+        result.reason = QStringLiteral("no reader for the format \"%1\"")
+                                .arg(BookFormat::toString(book.format));
+        return result;
+    }
+    }
+}
+
+BookMetadata::Result BookMetadata::readEpub(BookDto &book)
+{
+    Result result;
+    // Metadata-only mode needs no document: the parser fills its record and
+    // extracts the cover into the book's storage folder.
+    epub::EpubParser parser(nullptr);
+    const int status = parser.open(book.fullPath, true);
+    if (status == epub::EpubParser::Protected) {
+        result.status = Status::DrmProtected;
+        result.reason = QStringLiteral("the EPUB book is DRM protected");
+        return result;
+    }
+    // A book whose package cannot be read would be stored as an untitled,
+    // unopenable row.
+    if (status != epub::EpubParser::Parsed) {
+        result.status = Status::Damaged;
+        result.reason = QStringLiteral("the EPUB container or package cannot be read");
+        return result;
+    }
+
+    const epub::BookInfo &info = parser.info();
+    book.title = info.title();
+    book.author = info.creator.isEmpty() ? tr("Unknown") : info.creator.first();
+    book.cover = info.coverPath();
+
+    const auto join = [](const QStringList &values) { return values.join(QLatin1Char(' ')); };
+    setMeta(book, Identifier, join(info.identifier));
+    setMeta(book, Title, join(info.titles));
+    setMeta(book, Creator, join(info.creator));
+    setMeta(book, Contributor, join(info.contributor));
+    setMeta(book, Subject, join(info.subject));
+    setMeta(book, Publisher, join(info.publisher));
+    setMeta(book, Description, join(info.description));
+    setMeta(book, Type, join(info.type));
+    setMeta(book, Format, join(info.format));
+    setMeta(book, Source, join(info.source));
+    setMeta(book, Language, join(info.language));
+    setMeta(book, Rights, join(info.rights));
+    return result;
+}
+
+BookMetadata::Result BookMetadata::readMobi(BookDto &book)
+{
+    Result result;
+    const mobi::BookMetadata mobiBook = mobi::readBookMetadata(book.fullPath);
+    switch (mobiBook.result) {
+    case mobi::BookMetadata::Result::NotMobi:
+        result.status = Status::Damaged;
+        result.reason = QStringLiteral("the file holds no MOBI book");
+        return result;
+    case mobi::BookMetadata::Result::Encrypted:
+        result.status = Status::DrmProtected;
+        result.reason = QStringLiteral("the MOBI book is DRM protected");
+        return result;
+    case mobi::BookMetadata::Result::Ok:
+        break;
+    }
+    take(book, result, mobiBook.title, mobiBook.author, mobiBook.metadata, mobiBook.cover);
+    return result;
+}
+
+BookMetadata::Result BookMetadata::readFb2(BookDto &book)
+{
+    Result result;
+    const fb2::BookMetadata fb2Book = fb2::readBookMetadata(book.fullPath);
+    if (!fb2Book.loaded) {
+        result.status = Status::Damaged;
+        result.reason = QStringLiteral("the file cannot be read as a FictionBook or text book");
+        return result;
+    }
+    take(book, result, fb2Book.title.isEmpty() ? fileTitle(book.fullPath) : fb2Book.title,
+         fb2Book.author, fb2Book.metadata, fb2Book.cover);
+    return result;
+}
+
+BookMetadata::Result BookMetadata::readWithoutReader(BookDto &book)
+{
+    Logger::instance()->write(
+            QStringLiteral("No %1 reader yet: the book is added with its file name as title and "
+                           "no cover: %2")
+                    .arg(BookFormat::toString(book.format), book.fullPath),
+            Logger::Warning);
+    book.title = fileTitle(book.fullPath);
+    return Result();
+}
+
+QString BookMetadata::writeCover(const QImage &image, const QString &bookFilePath)
+{
+    if (image.isNull())
+        return QString();
+    const QString path = Paths::bookPath(bookFilePath) + QStringLiteral("/cover.png");
+    // The shelf shows whatever file the row names: a half-written cover
+    // must never take the name.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
+        Logger::instance()->write(
+                QStringLiteral("Cannot write the cover %1: %2").arg(path, file.errorString()),
+                Logger::Error);
+        return QString();
+    }
+    return path;
+}
+
+QString BookMetadata::fileTitle(const QString &path)
+{
+    return QFileInfo(path).baseName();
+}
+
+void BookMetadata::take(BookDto &book, Result &result, const QString &title, const QString &author,
+                        const QMap<int, QString> &metadata, const QImage &cover)
+{
+    book.title = title;
+    book.author = author;
+    for (auto it = metadata.cbegin(); it != metadata.cend(); ++it)
+        setMeta(book, MetaType(it.key()), it.value());
+    result.cover = cover;
+}
+
+void BookMetadata::setMeta(BookDto &book, MetaType type, const QString &value)
+{
+    if (!value.isEmpty())
+        book.metadata.insert(type, value);
+}

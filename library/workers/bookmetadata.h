@@ -1,0 +1,83 @@
+#pragma once
+
+#include "library/db/bookdto.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QMap>
+#include <QString>
+
+// Reads one book file into a library record: title, author, the metadata
+// kinds its format offers and its cover. Used by the add-books worker on its
+// own thread; every reader object made here is made and destroyed inside
+// the call, so calls on different threads share nothing.
+class BookMetadata
+{
+    Q_DECLARE_TR_FUNCTIONS(BookMetadata)
+public:
+    // The keys of BookDto::metadata, stored as book_metadata.meta_type.
+    // They follow the Dublin Core elements.
+    enum MetaType : int {
+        Identifier = 0,
+        Title = 1,
+        Creator = 2,
+        Contributor = 3,
+        Subject = 4,
+        Publisher = 5,
+        Description = 6,
+        Type = 7,
+        Format = 8,
+        Source = 9,
+        Language = 10,
+        Rights = 11,
+    };
+
+    enum class Status {
+        // The record is filled and may be stored.
+        Read,
+        // The file is not a readable book of its format.
+        Damaged,
+        // The book is DRM protected.
+        DrmProtected,
+        // No reader for the format (DjVu, an archive not holding one book,
+        // an unknown suffix).
+        Unsupported,
+    };
+
+    struct Result
+    {
+        Status status = Status::Read;
+        // Why the book was not read, for the log.
+        QString reason;
+        // The cover still to be written with writeCover(); null when the
+        // format has none or keeps its own cover file (EPUB).
+        QImage cover;
+    };
+
+    // Fills book from the file at book.fullPath read as book.format: title,
+    // author, metadata and, for EPUB, the cover path. The other members are
+    // left alone. On any status but Read the record must not be stored.
+    static Result read(BookDto &book);
+
+    // Writes image as "cover.png" in the storage folder of the book file
+    // (Paths::bookPath) and returns its path; "" when the image is null or
+    // the file could not be written (the reason then goes to the log).
+    static QString writeCover(const QImage &image, const QString &bookFilePath);
+
+    // The file name up to its first dot ("my" for "my.first.book.fb2").
+    static QString fileTitle(const QString &path);
+
+private:
+    BookMetadata() = delete;
+
+    static Result readEpub(BookDto &book);
+    static Result readMobi(BookDto &book);
+    static Result readFb2(BookDto &book);
+    // Formats whose reader this program does not have yet: the book is
+    // stored with its file name as title and no cover.
+    static Result readWithoutReader(BookDto &book);
+    // What a format reader found, into the record and the result.
+    static void take(BookDto &book, Result &result, const QString &title, const QString &author,
+                     const QMap<int, QString> &metadata, const QImage &cover);
+    static void setMeta(BookDto &book, MetaType type, const QString &value);
+};

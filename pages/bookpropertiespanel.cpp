@@ -1,0 +1,8 @@
+#include "pages/bookpropertiespanel.h"
+
+BookPropertiesPanel::BookPropertiesPanel(QWidget *parent)
+    : QFrame(parent)
+{
+}
+
+BookPropertiesPanel::~BookPropertiesPanel() = default;

@@ -1,0 +1,8 @@
+#include "pages/librarypage.h"
+
+LibraryPage::LibraryPage(QWidget *parent)
+    : QFrame(parent)
+{
+}
+
+LibraryPage::~LibraryPage() = default;

@@ -1,0 +1,8 @@
+#include "pages/readingcontext.h"
+
+ReadingContext::ReadingContext(QObject *parent)
+    : QObject(parent)
+{
+}
+
+ReadingContext::~ReadingContext() = default;

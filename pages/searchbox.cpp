@@ -1,0 +1,8 @@
+#include "pages/searchbox.h"
+
+SearchBox::SearchBox(QWidget *parent)
+    : QFrame(parent)
+{
+}
+
+SearchBox::~SearchBox() = default;

@@ -1,0 +1,184 @@
+#include "pagination/paginationclient.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QProcess>
+#include <QUuid>
+
+PaginationClient::PaginationClient(QObject *parent)
+    : QObject(parent)
+    , m_program(defaultProgram())
+{
+    connect(&m_pollTimer, &QTimer::timeout, this, &PaginationClient::onPollTimer);
+}
+
+PaginationClient::~PaginationClient()
+{
+    m_pollTimer.stop();
+    // The helper goes first: a helper killed while still attached would leave
+    // the segment behind once the client has detached.
+    stopHelper();
+    m_block.detach();
+}
+
+QString PaginationClient::defaultProgram()
+{
+    const QString configured = qEnvironmentVariable("VELLUMIN_QUIRELET");
+    if (!configured.isEmpty())
+        return configured;
+#ifdef Q_OS_WIN
+    const QString name = QStringLiteral("/quirelet.exe");
+#else
+    const QString name = QStringLiteral("/quirelet");
+#endif
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + name);
+}
+
+qint64 PaginationClient::helperProcessId() const
+{
+    return m_helper ? m_helper->processId() : 0;
+}
+
+bool PaginationClient::ensureBlock()
+{
+    if (m_block.isAttached())
+        return true;
+    // A fresh key for every block: a failed block is never written into, the
+    // next request makes a new one.
+    m_sequence = 0;
+    if (!m_block.create(QUuid::createUuid().toString(), m_blockSize)) {
+        m_error = QStringLiteral("the pagination block cannot be made: %1")
+                          .arg(m_block.lastError());
+        return false;
+    }
+    return true;
+}
+
+bool PaginationClient::ensureHelper()
+{
+    if (m_helper)
+        return true;
+    auto *process = new QProcess(this);
+    process->setProgram(m_program);
+    process->setArguments({ m_block.key() });
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->start(QIODevice::ReadWrite);
+    if (!process->waitForStarted(m_startTimeout)) {
+        m_error = QStringLiteral("the pagination helper %1 did not start: %2")
+                          .arg(m_program, process->errorString());
+        process->kill();
+        process->waitForFinished(m_startTimeout);
+        delete process;
+        return false;
+    }
+    connect(process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
+            &PaginationClient::onHelperFinished);
+    m_helper = process;
+    return true;
+}
+
+void PaginationClient::stopHelper()
+{
+    if (!m_helper)
+        return;
+    QProcess *process = m_helper;
+    m_helper = nullptr;
+    process->disconnect(this);
+    if (process->state() != QProcess::NotRunning) {
+        process->kill();
+        process->waitForFinished(5000);
+    }
+    delete process;
+}
+
+bool PaginationClient::send(const PaginationRequest &request)
+{
+    m_pollTimer.stop();
+    const QByteArray payload = request.toByteArray();
+    if (!ensureBlock())
+        return false;
+    quint32 number = 0;
+    switch (m_block.writeRequest(payload, &number)) {
+    case PaginationBlock::WriteResult::Written:
+        m_sequence = number;
+        break;
+    case PaginationBlock::WriteResult::TooLarge:
+    case PaginationBlock::WriteResult::Overtaken:
+    case PaginationBlock::WriteResult::Failed:
+        m_error = QStringLiteral("the pagination request was not sent: %1")
+                          .arg(m_block.lastError());
+        return false;
+    }
+    if (!ensureHelper())
+        return false;
+    m_pollTimer.start(m_pollInterval);
+    return true;
+}
+
+bool PaginationClient::waitForReply(int msecs)
+{
+    if (!isWaiting())
+        return false;
+    QEventLoop loop;
+    bool replied = false;
+    const auto onReply = connect(this, &PaginationClient::replyReceived, &loop, [&] {
+        replied = true;
+        loop.quit();
+    });
+    const auto onFailure = connect(this, &PaginationClient::failed, &loop, &QEventLoop::quit);
+    QTimer::singleShot(msecs, &loop, &QEventLoop::quit);
+    loop.exec();
+    disconnect(onReply);
+    disconnect(onFailure);
+    return replied;
+}
+
+void PaginationClient::onPollTimer()
+{
+    quint32 found = 0;
+    PaginationRequest record;
+    switch (m_block.read(m_sequence, &found, &record)) {
+    case PaginationBlock::ReadResult::NotNew:
+        return;
+    case PaginationBlock::ReadResult::Read:
+        m_pollTimer.stop();
+        m_sequence = found;
+        m_reply = record;
+        emit replyReceived(m_reply);
+        return;
+    case PaginationBlock::ReadResult::Damaged:
+        // The number is taken all the same, so the next request counts on
+        // from it; the damaged record is never adopted.
+        m_sequence = found;
+        fail(QStringLiteral("the pagination reply was not read: %1").arg(m_block.lastError()));
+        return;
+    case PaginationBlock::ReadResult::Failed:
+        fail(QStringLiteral("the pagination block cannot be read: %1").arg(m_block.lastError()));
+        return;
+    }
+}
+
+void PaginationClient::onHelperFinished()
+{
+    QProcess *process = m_helper;
+    m_helper = nullptr;
+    if (!process)
+        return;
+    const QString message
+            = QStringLiteral("the pagination helper ended (exit code %1)").arg(process->exitCode());
+    process->deleteLater();
+    // A reply written just before the end still counts.
+    if (isWaiting())
+        onPollTimer();
+    if (isWaiting())
+        fail(message);
+}
+
+void PaginationClient::fail(const QString &message)
+{
+    m_pollTimer.stop();
+    m_error = message;
+    emit failed(message);
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "pagination/paginationblock.h"
+#include "pagination/paginationrequest.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+class QProcess;
+
+// The viewer's side of the exchange with the pagination helper: owns one
+// shared block and one helper process, both made by the first request and
+// ended with the client (the helper is killed and waited for before the block
+// is detached, so the segment goes away with the last attachment).
+//
+// Lives on one thread with an event loop: replies are found by polling the
+// block from a timer. Only the newest request is answered; sending while a
+// request is outstanding simply takes over.
+class PaginationClient : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit PaginationClient(QObject *parent = nullptr);
+    ~PaginationClient() override;
+
+    // The helper program: $VELLUMIN_QUIRELET when set, else "quirelet" in the
+    // folder of the running program.
+    static QString defaultProgram();
+
+    // All of these take effect for the next block or process made.
+    void setProgram(const QString &path) { m_program = path; }
+    QString program() const { return m_program; }
+    void setBlockSize(int bytes) { m_blockSize = bytes; }
+    void setPollInterval(int msecs) { m_pollInterval = msecs; }
+    void setStartTimeout(int msecs) { m_startTimeout = msecs; }
+
+    // Writes `request` into the block and starts polling for its reply. The
+    // block and the helper are made when missing. Answers false, with
+    // lastError(), when the block cannot be made, the request does not fit or
+    // the helper does not start; nothing is polled for then, and the next
+    // send tries again.
+    bool send(const PaginationRequest &request);
+
+    // True from a successful send() until its reply or a failure.
+    bool isWaiting() const { return m_pollTimer.isActive(); }
+    // Runs a local event loop until the outstanding request is answered, the
+    // exchange fails, or `msecs` pass. Answers whether a reply came.
+    bool waitForReply(int msecs);
+
+    // The last reply read, a default record before the first one.
+    const PaginationRequest &reply() const { return m_reply; }
+    QString lastError() const { return m_error; }
+    QString key() const { return m_block.key(); }
+    // Number of the last message this client wrote or read.
+    quint32 sequence() const { return m_sequence; }
+    // Process id of the running helper, 0 when none.
+    qint64 helperProcessId() const;
+
+signals:
+    void replyReceived(const PaginationRequest &reply);
+    // The helper died or its reply could not be read.
+    void failed(const QString &message);
+
+private:
+    Q_DISABLE_COPY_MOVE(PaginationClient)
+
+    bool ensureBlock();
+    bool ensureHelper();
+    void stopHelper();
+    void onPollTimer();
+    void onHelperFinished();
+    void fail(const QString &message);
+
+    PaginationBlock m_block;
+    QPointer<QProcess> m_helper;
+    QTimer m_pollTimer;
+    PaginationRequest m_reply;
+    QString m_program;
+    QString m_error;
+    quint32 m_sequence = 0;
+    int m_blockSize = PaginationBlock::DefaultSize;
+    int m_pollInterval = 150;
+    int m_startTimeout = 1500;
+};

@@ -1,0 +1,425 @@
+#include "pagination/pagescript.h"
+#include "tests/support/testenvironment.h"
+
+#include <QWebFrame>
+#include <QWebPage>
+
+// The page script in a hidden page of the test's own: fixtures are blocks of
+// fixed height that never split across columns, so page numbers do not
+// depend on the fonts installed.
+class TestPageScript : public QObject
+{
+    Q_OBJECT
+
+private:
+    static constexpr int Width = 800;
+    static constexpr int Height = 600;
+    static constexpr int Gap = 60;
+    static constexpr int Margin = 20;
+
+    QString m_script;
+    QWebPage *m_page = nullptr;
+    const QString m_uid = QStringLiteral("0123456789abcdef0123456789abcdef");
+
+    void load(const QString &body)
+    {
+        delete m_page;
+        m_page = new QWebPage(this);
+        m_page->setViewportSize(QSize(Width, Height));
+        m_page->mainFrame()->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
+        m_page->mainFrame()->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
+        // Connected before setHtml(), which may finish before it returns.
+        QSignalSpy finished(m_page->mainFrame(), &QWebFrame::loadFinished);
+        m_page->mainFrame()->setHtml(QStringLiteral("<html><head><style>body{margin:0}"
+                                                    ".b{height:480px;"
+                                                    "-webkit-column-break-inside:avoid}"
+                                                    "</style></head><body>")
+                                     + body + QStringLiteral("</body></html>"));
+        if (finished.isEmpty())
+            QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.first().first().toBool(), true);
+    }
+
+    // Evaluates the script followed by one call, as the programs do.
+    QVariant call(const QString &text)
+    {
+        return m_page->mainFrame()->evaluateJavaScript(m_script + text);
+    }
+
+    // Evaluates plain JavaScript in the page.
+    QVariant js(const QString &text) { return m_page->mainFrame()->evaluateJavaScript(text); }
+
+    void initPage() { call(QStringLiteral("init(%1);").arg(PageScript::quoted(m_uid))); }
+
+    int paginate(int columns)
+    {
+        return call(QStringLiteral("paginate(%1,%2, %3, %4, %5);")
+                            .arg(columns)
+                            .arg(Gap)
+                            .arg(Width)
+                            .arg(Height)
+                            .arg(Margin))
+                .toInt();
+    }
+
+    static QString blocks(int count)
+    {
+        QString html;
+        for (int i = 1; i <= count; ++i)
+            html += QStringLiteral("<div class='b' id='b%1'>Block %1</div>").arg(i);
+        return html;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_script = PageScript::text();
+        QVERIFY(m_script.size() > 1000);
+    }
+
+    void cleanupTestCase()
+    {
+        delete m_page;
+        m_page = nullptr;
+    }
+
+    void quotedTextsSurviveTheCall_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("plain") << QStringLiteral("whale");
+        QTest::newRow("quotes") << QStringLiteral("say \"hi\" and 'bye'");
+        QTest::newRow("call breaker") << QStringLiteral("\"); document.title='x'; (\"");
+        QTest::newRow("backslashes") << QStringLiteral("C:\\books\\a.html \\u0041");
+        QTest::newRow("line ends") << QStringLiteral("one\ntwo\r\nthree\tfour");
+        QTest::newRow("separators") << QString::fromUtf16(u"a\u2028b\u2029c");
+        QTest::newRow("control") << QString::fromUtf16(u"\u0001\u001f\u007f");
+        QTest::newRow("non-latin") << QString::fromUtf16(u"鲸鱼 \U0001F40B é");
+        QTest::newRow("empty") << QString();
+    }
+
+    void quotedTextsSurviveTheCall()
+    {
+        QFETCH(QString, text);
+        load(QStringLiteral("<p>x</p>"));
+        const QVariant answer = js(QStringLiteral("(%1);").arg(PageScript::quoted(text)));
+        QCOMPARE(answer.toString(), text);
+        QCOMPARE(js(QStringLiteral("document.title")).toString(), QString());
+    }
+
+    void initWrapsTheBodyAndNumbersElements()
+    {
+        load(QStringLiteral("<p id='own'>kept</p><a name='x'>anchor</a><p>first</p>"
+                            "<div>second<br>line</div><em>not numbered</em>"));
+        initPage();
+        QCOMPARE(js(QStringLiteral("document.body.children.length")).toInt(), 1);
+        QCOMPARE(js(QStringLiteral("document.body.firstChild.id")).toString(),
+                 QStringLiteral("content"));
+        QCOMPARE(js(QStringLiteral("document.getElementById('content').firstChild.id")).toString(),
+                 QStringLiteral("inner"));
+        QCOMPARE(js(QStringLiteral("document.getElementById('inner').lastChild.id")).toString(),
+                 QStringLiteral("custom_epub"));
+        QCOMPARE(
+                js(QStringLiteral("document.getElementById('custom_epub').textContent")).toString(),
+                QString(QChar(0xa0)));
+        QCOMPARE(js(QStringLiteral("document.getElementsByTagName('p')[0].id")).toString(),
+                 QStringLiteral("own"));
+        QCOMPARE(js(QStringLiteral("document.getElementsByTagName('a')[0].id")).toString(),
+                 QStringLiteral("x"));
+        QCOMPARE(js(QStringLiteral("document.getElementsByTagName('p')[1].id")).toString(),
+                 QStringLiteral("1_") + m_uid);
+        // The div, then the span put in front of its line break.
+        QCOMPARE(js(QStringLiteral("document.getElementById('inner').children[3].id")).toString(),
+                 QStringLiteral("2_") + m_uid);
+        QCOMPARE(js(QStringLiteral("document.getElementsByTagName('br')[0].previousSibling"
+                                   ".nodeName"))
+                         .toString(),
+                 QStringLiteral("SPAN"));
+        QCOMPARE(js(QStringLiteral("document.getElementsByTagName('br')[0].previousSibling.id"))
+                         .toString(),
+                 QStringLiteral("3_") + m_uid);
+        QCOMPARE(js(QStringLiteral("document.getElementsByTagName('em')[0].id")).toString(),
+                 QString());
+        // A second init leaves the page as it is.
+        const QString before = js(QStringLiteral("document.body.innerHTML")).toString();
+        initPage();
+        QCOMPARE(js(QStringLiteral("document.body.innerHTML")).toString(), before);
+    }
+
+    void pageCounts_data()
+    {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("empty body") << QString() << 1 << 1;
+        QTest::newRow("one block") << blocks(1) << 1 << 1;
+        QTest::newRow("two blocks") << blocks(2) << 1 << 2;
+        QTest::newRow("five blocks") << blocks(5) << 1 << 5;
+        QTest::newRow("five blocks, two columns") << blocks(5) << 2 << 3;
+        QTest::newRow("four blocks, two columns") << blocks(4) << 2 << 2;
+    }
+
+    void pageCounts()
+    {
+        QFETCH(QString, body);
+        QFETCH(int, columns);
+        QFETCH(int, pages);
+        load(body);
+        initPage();
+        QCOMPARE(paginate(columns), pages);
+        QCOMPARE(call(QStringLiteral("moveToEnd(%1, %2);").arg(Width).arg(Gap)).toInt(), pages);
+        QCOMPARE(call(QStringLiteral("getCurrentPage(%1, %2);").arg(Width).arg(Gap)).toInt(),
+                 pages);
+    }
+
+    void turningPagesAndPositions()
+    {
+        load(blocks(5));
+        initPage();
+        const QVariantMap dim = call(QStringLiteral("setPageDim(1,%1, %2, %3, %4, 1);")
+                                             .arg(Gap)
+                                             .arg(Width)
+                                             .arg(Height)
+                                             .arg(Margin))
+                                        .toMap();
+        QCOMPARE(dim.value(QStringLiteral("pageCount")).toInt(), 5);
+        // Before the first layout nothing lies right of the page's left edge.
+        QVERIFY(dim.value(QStringLiteral("currentPage")).toInt() <= 1);
+        QCOMPARE(dim.value(QStringLiteral("debug")).toString(), QString());
+
+        QCOMPARE(js(QStringLiteral("document.getElementById('content').style.left")).toString(),
+                 QStringLiteral("30px"));
+        call(QStringLiteral("next(%1);").arg(Width));
+        call(QStringLiteral("next(%1);").arg(Width));
+        QCOMPARE(call(QStringLiteral("getCurrentPage(%1, %2);").arg(Width).arg(Gap)).toInt(), 3);
+        QCOMPARE(call(QStringLiteral("getReadingPos();")).toString(), QStringLiteral("b3"));
+        const QString path = call(QStringLiteral("getReadingPosXPath();")).toString();
+        QCOMPARE(path, QStringLiteral("/HTML[1]/BODY[1]/DIV[1]/DIV[1]/DIV[3]"));
+        call(QStringLiteral("prev(%1);").arg(Width));
+        QCOMPARE(call(QStringLiteral("getCurrentPage(%1, %2);").arg(Width).arg(Gap)).toInt(), 2);
+
+        for (int i = 1; i <= 5; ++i) {
+            QCOMPARE(call(QStringLiteral("getPageById(\"b%1\", %2);").arg(i).arg(Width)).toInt(),
+                     i);
+        }
+        QCOMPARE(call(QStringLiteral("getPageByXPath(%1, %2);")
+                              .arg(PageScript::quoted(path))
+                              .arg(Width))
+                         .toInt(),
+                 3);
+        QCOMPARE(call(QStringLiteral("getPageById(\"nothing\", %1);").arg(Width)).toInt(), 0);
+
+        QCOMPARE(call(QStringLiteral("setReadingPos(\"b4\",%1, %2);").arg(Width).arg(Gap)).toInt(),
+                 4);
+        QCOMPARE(call(QStringLiteral("getCurrentPage(%1, %2);").arg(Width).arg(Gap)).toInt(), 4);
+        QCOMPARE(call(QStringLiteral("setReadingPosByXPath(%1,%2, %3);")
+                              .arg(PageScript::quoted(path))
+                              .arg(Width)
+                              .arg(Gap))
+                         .toInt(),
+                 3);
+        QCOMPARE(call(QStringLiteral("setReadingPos(\"nothing\",%1, %2);").arg(Width).arg(Gap))
+                         .toInt(),
+                 0);
+        QCOMPARE(call(QStringLiteral("getCurrentPage(%1, %2);").arg(Width).arg(Gap)).toInt(), 3);
+
+        // Laid out again from page 4, the reading position stays on its page.
+        call(QStringLiteral("setPage(4, %1, %2);").arg(Width).arg(Gap));
+        const QVariantMap again = call(QStringLiteral("setPageDim(1,%1, %2, %3, %4, 1);")
+                                               .arg(Gap)
+                                               .arg(Width)
+                                               .arg(Height)
+                                               .arg(Margin))
+                                          .toMap();
+        QCOMPARE(again.value(QStringLiteral("currentPage")).toInt(), 4);
+        QCOMPARE(js(QStringLiteral("document.getElementsByClassName('first_visible').length"))
+                         .toInt(),
+                 1);
+        QCOMPARE(js(QStringLiteral("document.getElementsByClassName('first_visible')[0].id"))
+                         .toString(),
+                 QStringLiteral("b4"));
+
+        const QVariantMap bookmark
+                = call(QStringLiteral("getBookmarkData(%1,%2);").arg(Gap).arg(Width)).toMap();
+        QCOMPARE(bookmark.value(QStringLiteral("text")).toString(), QStringLiteral("Block 4"));
+        QCOMPARE(bookmark.value(QStringLiteral("path")).toString(),
+                 QStringLiteral("/HTML[1]/BODY[1]/DIV[1]/DIV[1]/DIV[4]"));
+    }
+
+    void paths_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("third text of the second p")
+                << QStringLiteral("/HTML[1]/BODY[1]/DIV[1]/DIV[1]/P[2]/text()[3]")
+                << QStringLiteral("three");
+        QTest::newRow("lower case")
+                << QStringLiteral("/html[1]/body[1]/div[1]/div[1]/p[2]/text()[1]")
+                << QStringLiteral("one");
+        QTest::newRow("no index means 1")
+                << QStringLiteral("/HTML/BODY/DIV/DIV/P/text()") << QStringLiteral("alpha");
+        QTest::newRow("only two texts")
+                << QStringLiteral("/HTML[1]/BODY[1]/DIV[1]/DIV[1]/P[3]/text()[3]") << QString();
+        QTest::newRow("no such element")
+                << QStringLiteral("/HTML[1]/BODY[1]/DIV[1]/DIV[1]/P[9]") << QString();
+    }
+
+    void paths()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, text);
+        load(QStringLiteral("<p>alpha</p><p>one<br>two<br>three</p><p>x<b>y</b>z</p>"));
+        initPage();
+        const QVariant answer
+                = call(QStringLiteral("var n = getElementByXpath(%1); n ? n.textContent : null;")
+                               .arg(PageScript::quoted(path)));
+        if (text.isNull()) {
+            QVERIFY(answer.isNull() || !answer.isValid());
+        } else {
+            QCOMPARE(answer.toString(), text);
+            // And the path made for that node leads back to it.
+            QVERIFY(call(QStringLiteral("var n = getElementByXpath(%1); "
+                                        "getElementByXpath(makeXPath(n)) === n;")
+                                 .arg(PageScript::quoted(path)))
+                            .toBool());
+        }
+    }
+
+    void findTextReportsLeafElements()
+    {
+        load(QStringLiteral(
+                "<div class='b' id='b1'><p id='p1'>Call me Ishmael.</p></div>"
+                "<div class='b' id='b2'>No whales here</div>"
+                "<div class='b'><p>The WHALE again</p><p>a <i>whale</i> inside</p></div>"));
+        initPage();
+        paginate(1);
+        const QVariantList hits = call(QStringLiteral("findText(%1, %2);")
+                                               .arg(PageScript::quoted(QStringLiteral("Whale")))
+                                               .arg(Width))
+                                          .toList();
+        QCOMPARE(hits.size(), 2);
+        const QVariantMap first = hits.at(0).toMap();
+        QCOMPARE(first.value(QStringLiteral("id")).toString(), QStringLiteral("b2"));
+        QCOMPARE(first.value(QStringLiteral("text")).toString(), QStringLiteral("No whales here"));
+        QCOMPARE(first.value(QStringLiteral("page")).toInt(), 2);
+        const QVariantMap second = hits.at(1).toMap();
+        QVERIFY(second.value(QStringLiteral("id")).toString().endsWith(m_uid));
+        QCOMPARE(second.value(QStringLiteral("page")).toInt(), 3);
+        QCOMPARE(call(QStringLiteral("findText2(\"ishmael\", %1);").arg(Width)).toList().size(), 1);
+        QCOMPARE(call(QStringLiteral("findText(\"\\\"quoted\", %1);").arg(Width)).toList().size(),
+                 0);
+        QCOMPARE(call(QStringLiteral("getTextById(\"p1\");")).toString(),
+                 QStringLiteral("Call me Ishmael."));
+        QCOMPARE(call(QStringLiteral("getTextById(\"none\");")).toString(), QString());
+    }
+
+    void lineSpacing()
+    {
+        load(QStringLiteral("<p>a</p><p>b</p><div>c</div>"));
+        call(QStringLiteral("applyLineSpacing(\"150\");"));
+        QCOMPARE(js(QStringLiteral("document.getElementsByTagName('p')[1].style.lineHeight"))
+                         .toString(),
+                 QStringLiteral("150%"));
+        QCOMPARE(js(QStringLiteral("document.getElementsByTagName('div')[0].style.lineHeight"))
+                         .toString(),
+                 QString());
+    }
+
+    void highlightInOneTextNode()
+    {
+        load(QStringLiteral("<p id='p'>Call me Ishmael. Some years ago</p>"));
+        initPage();
+        paginate(1);
+        js(QStringLiteral(
+                "var t = document.getElementById('p').firstChild;"
+                "var r = document.createRange(); r.setStart(t, 8); r.setEnd(t, 15);"
+                "window.getSelection().removeAllRanges(); window.getSelection().addRange(r);"));
+        const QVariantMap where
+                = call(QStringLiteral("highlightSelection(\"#ff0000\", \"n1\");")).toMap();
+        QCOMPARE(where.value(QStringLiteral("start")).toString(),
+                 QStringLiteral("/HTML[1]/BODY[1]/DIV[1]/DIV[1]/P[1]/text()[1]"));
+        QCOMPARE(where.value(QStringLiteral("startOffset")).toInt(), 8);
+        QCOMPARE(where.value(QStringLiteral("endOffset")).toInt(), 15);
+        QCOMPARE(js(QStringLiteral("document.getElementsByClassName('vor_note_id_n1').length"))
+                         .toInt(),
+                 1);
+        QCOMPARE(js(QStringLiteral(
+                            "document.getElementsByClassName('vor_note_id_n1')[0].textContent"))
+                         .toString(),
+                 QStringLiteral("Ishmael"));
+        QCOMPARE(js(QStringLiteral("window.getSelection().rangeCount")).toInt(), 0);
+        QCOMPARE(js(QStringLiteral("document.getElementById('p').textContent")).toString(),
+                 QStringLiteral("Call me Ishmael. Some years ago"));
+
+        const QVariantMap info
+                = call(QStringLiteral("getNoteInfo(\"n1\", %1);").arg(Width)).toMap();
+        QCOMPARE(info.value(QStringLiteral("page")).toInt(), 1);
+        QVERIFY(info.value(QStringLiteral("left")).toDouble() > 0);
+        const int x = info.value(QStringLiteral("left")).toInt() + 2;
+        const int y = info.value(QStringLiteral("top")).toInt() + 2;
+        QCOMPARE(call(QStringLiteral("selectedNoteIdAtPoint(%1, %2);").arg(x).arg(y)).toString(),
+                 QStringLiteral("vor_note_id_n1"));
+        const QVariantList visible
+                = call(QStringLiteral("selectVisibleNotesElements(%1);").arg(Width)).toList();
+        QCOMPARE(visible.size(), 1);
+        QCOMPARE(visible.first().toMap().value(QStringLiteral("id")).toString(),
+                 QStringLiteral("vor_note_id_n1"));
+
+        QVERIFY(call(QStringLiteral("changeNoteColorById(\"#00ff00\",  \"n1\");")).toBool());
+        QCOMPARE(js(QStringLiteral("document.getElementsByClassName('vor_note_id_n1')[0].style."
+                                   "backgroundColor"))
+                         .toString(),
+                 QStringLiteral("rgb(0, 255, 0)"));
+        QVERIFY(!call(QStringLiteral("changeNoteColorById(\"#00ff00\",  \"n2\");")).toBool());
+
+        // Selecting inside the note finds it, and removing it there restores
+        // the text in one node.
+        js(QStringLiteral(
+                "var t = document.getElementsByClassName('vor_note')[0].firstChild;"
+                "var r = document.createRange(); r.setStart(t, 1); r.setEnd(t, 2);"
+                "window.getSelection().removeAllRanges(); window.getSelection().addRange(r);"));
+        QCOMPARE(call(QStringLiteral("selectedNoteId();")).toString(),
+                 QStringLiteral("vor_note_id_n1"));
+        call(QStringLiteral("removeNoteAtSelection();"));
+        QCOMPARE(js(QStringLiteral("document.getElementsByClassName('vor_note').length")).toInt(),
+                 0);
+        QCOMPARE(js(QStringLiteral("document.getElementById('p').childNodes.length")).toInt(), 1);
+        QVERIFY(!call(QStringLiteral("removeNoteById(\"n1\");")).toBool());
+    }
+
+    void highlightAcrossParagraphs()
+    {
+        load(QStringLiteral(
+                "<p>First paragraph here.</p>\n<p>Second one.</p>\n<p>Third and last.</p>"));
+        initPage();
+        paginate(1);
+        const QString before
+                = js(QStringLiteral("document.getElementById('inner').innerHTML")).toString();
+        QVERIFY(call(QStringLiteral("selectTextNodesBetween(%1, 6, %2, 5, \"yellow\", \"n7\");")
+                             .arg(PageScript::quoted(QStringLiteral(
+                                          "/HTML[1]/BODY[1]/DIV[1]/DIV[1]/P[1]/text()[1]")),
+                                  PageScript::quoted(QStringLiteral(
+                                          "/HTML[1]/BODY[1]/DIV[1]/DIV[1]/P[3]/text()[1]"))))
+                        .toBool());
+        QCOMPARE(js(QStringLiteral("document.getElementsByClassName('vor_note_id_n7').length"))
+                         .toInt(),
+                 3);
+        QCOMPARE(js(QStringLiteral(
+                            "var s = document.getElementsByClassName('vor_note_id_n7');"
+                            "s[0].textContent + '|' + s[1].textContent + '|' + s[2].textContent;"))
+                         .toString(),
+                 QStringLiteral("paragraph here.|Second one.|Third"));
+        QVERIFY(!call(QStringLiteral("selectTextNodesBetween(\"/HTML[1]/BODY[1]/P[9]\", 0, "
+                                     "\"/HTML[1]/BODY[1]/P[9]\", 1, \"yellow\", \"n8\");"))
+                         .toBool());
+
+        QVERIFY(call(QStringLiteral("removeNoteById(\"n7\");")).toBool());
+        QCOMPARE(js(QStringLiteral("document.getElementById('inner').innerHTML")).toString(),
+                 before);
+        QCOMPARE(js(QStringLiteral("document.getElementsByTagName('p')[0].childNodes.length"))
+                         .toInt(),
+                 1);
+    }
+};
+
+VL_TEST_WIDGETS_MAIN(TestPageScript)
+#include "tst_pagescript.moc"
