@@ -4,6 +4,7 @@
 #include "app/commandline.h"
 #include "app/placeholderpages.h"
 #include "app/settingsview.h"
+#include "app/updatechecker.h"
 #include "core/logger.h"
 #include "core/paths.h"
 #include "core/settings.h"
@@ -26,6 +27,7 @@
 #include "widgets/handover/messageboxcontroller.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QFutureWatcher>
@@ -49,6 +51,10 @@
 namespace {
 
 const int ShadowMargin = 20;
+// How near a screen edge a dragged window snaps to it, and how long it then
+// holds still.
+const int SnapDistance = 30;
+const int SnapLockMs = 250;
 const int PanelShowMs = 300;
 const int BackgroundFadeMs = 100;
 const qreal BackgroundOpacity = 0.6;
@@ -122,6 +128,7 @@ MainView::MainView(int width, int height, const MainViewParts &parts, QWidget *p
         setPage(StartPage);
     }
     refreshStyleProperties();
+    runUpdateChecker();
 }
 
 MainView::~MainView()
@@ -152,6 +159,16 @@ QUrl MainView::manualUrl()
 QString MainView::siteName()
 {
     return QStringLiteral("morvasco.com");
+}
+
+QUrl MainView::changelogUrl()
+{
+    return siteUrl().resolved(QUrl(QStringLiteral("/%1/changelog.html").arg(applicationTitle())));
+}
+
+QUrl MainView::downloadUrl()
+{
+    return siteUrl().resolved(QUrl(QStringLiteral("/Download-%1/").arg(applicationTitle())));
 }
 
 void MainView::buildUi()
@@ -350,7 +367,7 @@ void MainView::connectSignals()
         m_notesPanel->resetFilters();
         m_notesPanel->loadFromOpenBook();
     });
-    connect(m_readerPage, &ReaderPage::viewerError, this, &MainView::buttonLibrary);
+    connect(m_readerPage, &ReaderPage::viewerError, this, &MainView::onReaderFailed);
     connect(m_readerPage, &ReaderPage::showSearch, this, [this] {
         if (currentPage() == ReaderPageIndex)
             showWindowAnimated(m_searchPanel);
@@ -376,6 +393,9 @@ void MainView::connectSignals()
         connect(m_parts.messageController, &MessageBoxController::showMessage, this,
                 &MainView::onMessageRequest);
     connect(&m_loadingTimer, &QTimer::timeout, this, &MainView::onTimerLoading);
+    m_snapTimer.setSingleShot(true);
+    m_snapTimer.setInterval(SnapLockMs);
+    connect(&m_snapTimer, &QTimer::timeout, this, [this] { m_snapLock = false; });
 
     for (QScreen *screen : QGuiApplication::screens()) {
         screen->setOrientationUpdateMask(
@@ -874,9 +894,12 @@ void MainView::continueReading()
 void MainView::finishOpening(const QString &hash)
 {
     BookProvider *provider = BookProvider::instance();
-    // Only the two columns that opening changes are written: a whole record
+    const uint readBefore = provider->findBookById(m_currentBook.id).timeLastView;
+    // Only the columns that opening changes are written: a whole record
     // would carry back flags that changed while the hash was computed.
     provider->setTimeLastView(m_currentBook.id, m_currentBook.timeLastView);
+    m_stampedBookId = m_currentBook.id;
+    m_stampedBookReadBefore = readBefore;
     if (m_currentBook.bookHash.isEmpty() && !hash.isEmpty())
         provider->setBookHash(m_currentBook.id, hash);
     const BookDto stored = provider->findBookById(m_currentBook.id);
@@ -884,7 +907,27 @@ void MainView::finishOpening(const QString &hash)
         m_currentBook = stored;
 
     if (!m_readerPage->openBook(m_currentBook))
-        buttonLibrary();
+        onReaderFailed();
+}
+
+void MainView::onReaderFailed()
+{
+    // A book counts as read only if the reader could show it: one it
+    // refused or gave up on gets its old time back, so that it turns up
+    // neither under "Recently read" nor as "Continue reading".
+    if (m_stampedBookId != -1 && m_stampedBookId == m_currentBook.id) {
+        BookProvider::instance()->setTimeLastView(m_stampedBookId, m_stampedBookReadBefore);
+        m_libraryPage->readSettings();
+    }
+    m_stampedBookId = -1;
+    forgetFailedBook();
+    buttonLibrary();
+}
+
+void MainView::forgetFailedBook()
+{
+    m_currentBook = BookProvider::instance()->lastReadBook();
+    onBookSelected(m_currentBook);
 }
 
 // ---- adding books ----
@@ -1169,9 +1212,40 @@ void MainView::mouseMoveEvent(QMouseEvent *event)
         m_dragging = true;
         return;
     }
-    if (m_dragging)
-        move(event->globalPos() - m_dragOffset);
+    if (m_dragging && !m_snapLock)
+        move(snappedPosition(event->globalPos() - m_dragOffset));
     QWidget::mouseMoveEvent(event);
+}
+
+QPoint MainView::snappedPosition(const QPoint &target)
+{
+    QScreen *primary = QGuiApplication::primaryScreen();
+    if (!primary)
+        return target;
+    const QRect available = primary->availableGeometry();
+    const QPoint current = pos();
+    QPoint snapped = target;
+    // The visible frame sits inside the 20-pixel shadow: the window goes
+    // that far past the edge. A window already in the zone is not pulled
+    // back, so it can be dragged away again.
+    if (target.x() < SnapDistance && current.x() >= SnapDistance)
+        snapped.setX(-ShadowMargin);
+    else if (target.x() + width() > available.width() - SnapDistance
+             && current.x() + width() <= available.width() - SnapDistance)
+        snapped.setX(available.width() - width() + ShadowMargin);
+    if (target.y() < SnapDistance && current.y() >= SnapDistance)
+        snapped.setY(-ShadowMargin);
+    else if (target.y() + height() > available.height() - SnapDistance
+             && current.y() + height() <= available.height() - SnapDistance)
+        snapped.setY(available.height() - height() + ShadowMargin);
+
+    if (snapped != target) {
+        // The cursor keeps its place on the window.
+        QCursor::setPos(QCursor::pos() + (snapped - target));
+        m_snapLock = true;
+        m_snapTimer.start();
+    }
+    return snapped;
 }
 
 void MainView::mouseReleaseEvent(QMouseEvent *event)
@@ -1237,4 +1311,35 @@ void MainView::storeWindowGeometry()
     settings->setValue(QStringLiteral("mainview.geometry"), stored);
     settings->setValue(QStringLiteral("mainview.state"), m_windowState);
     settings->setValue(QStringLiteral("mainview.screen"), number);
+}
+
+// ---- update check ----
+
+void MainView::runUpdateChecker()
+{
+    if (m_updateChecker)
+        return;
+    const bool enabled = Application::createSettings()
+                                 ->value(QStringLiteral("auto_update_enabled"), true)
+                                 .toBool();
+    if (!enabled)
+        return;
+    m_updateChecker
+            = new UpdateChecker(Application::productId(), Application::readRegistryVersion(), this);
+    m_updateChecker->setCheckUrl(m_parts.updateCheckUrl);
+    connect(m_updateChecker, &UpdateChecker::newVersionAvalible, this, &MainView::onNewVersion,
+            Qt::QueuedConnection);
+    m_updateChecker->checkUpdates();
+}
+
+void MainView::onNewVersion(const QString &version)
+{
+    auto settings = Application::createSettings();
+    const QString key = QStringLiteral("last_show_version");
+    // Each version is announced once.
+    if (settings->value(key, QStringLiteral("0.0")).toString() == version)
+        return;
+    settings->setValue(key, version);
+    settings->sync();
+    m_parts.showNewVersion(this, version, changelogUrl().toString(), downloadUrl().toString());
 }

@@ -22,6 +22,7 @@ class SettingsView;
 class SidePanel;
 class SizeGrip;
 class StartView;
+class UpdateChecker;
 class WindowBar;
 class QAbstractAnimation;
 class QHBoxLayout;
@@ -83,6 +84,15 @@ public:
     static QUrl siteUrl();
     static QUrl manualUrl();
     static QString siteName();
+    // The change log and the download page of the product's site.
+    static QUrl changelogUrl();
+    static QUrl downloadUrl();
+
+    // The update check started at construction; null when it is switched
+    // off ("auto_update_enabled").
+    UpdateChecker *updateChecker() const { return m_updateChecker; }
+    // True while a snap to a screen edge holds the window still.
+    bool isSnapLocked() const { return m_snapLock; }
 
     QFrame *contentFrame() const { return m_frame; }
     SettingsView *settingsView() const { return m_settingsView; }
@@ -159,6 +169,8 @@ public slots:
     void onMessageRequest(const QString &title, const QString &message);
     void onTimerLoading();
     void onScreenOrientationChanged(Qt::ScreenOrientation orientation);
+    void runUpdateChecker();
+    void onNewVersion(const QString &version);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -184,6 +196,9 @@ private:
     void applyFrameMargins(bool fullScreen);
     int shadowMargin() const;
     void startPanelAnimation(QAbstractAnimation *first, QAbstractAnimation *second);
+    // Where a dragged window goes for a cursor at `target`: against the
+    // primary screen's edges when it comes near one.
+    QPoint snappedPosition(const QPoint &target);
     void loadWindowGeometry();
     void storeWindowGeometry();
     // Makes the book found by path current and opens it; the pending path
@@ -191,6 +206,10 @@ private:
     void openPendingPath();
     // Steps 9 and 10 of the opening sequence, once the hash is known.
     void finishOpening(const QString &hash);
+    // The reader could not show the current book after all.
+    void onReaderFailed();
+    // "Continue reading" falls back to the last book that was read.
+    void forgetFailedBook();
 
     MainViewParts m_parts;
     int m_baseWidth;
@@ -203,6 +222,11 @@ private:
     QPoint m_dragOffset;
     bool m_dragging = false;
     bool m_pressedOnTitle = false;
+    // After a snap the window holds still for a moment, so the hand that
+    // drags it does not pull it off the edge at once.
+    bool m_snapLock = false;
+    QTimer m_snapTimer;
+    UpdateChecker *m_updateChecker = nullptr;
     int m_loadingCounter = 1;
     // Notes of the open book; -1 until the reading controller tells.
     int m_notesCount = -1;
@@ -211,6 +235,9 @@ private:
     // (the user opened something else or left the reader) opens nothing.
     int m_openTicket = 0;
     QFutureWatcher<QString> *m_hashWatcher = nullptr;
+    // The book the last opening stamped as read, and its time before.
+    int m_stampedBookId = -1;
+    uint m_stampedBookReadBefore = 0;
     QPointer<QSequentialAnimationGroup> m_panelAnimation;
 
     ReadingContext *m_readingContext = nullptr;

@@ -2,10 +2,12 @@
 
 #include "app/application.h"
 #include "app/placeholderpages.h"
+#include "app/updatechecker.h"
 #include "library/view/libraryview.h"
 #include "reader/bookviewer.h"
 #include "reader/usercontext.h"
 #include "widgets/handoverdialogs.h"
+#include "widgets/messageupdate.h"
 #include "widgets/messageview.h"
 
 #include <QDesktopServices>
@@ -61,6 +63,12 @@ MainViewParts MainViewParts::standard()
     parts.answerPassword = answerPasswordRequest;
     parts.answerMessage = answerMessageRequest;
     parts.openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    parts.showNewVersion = [](QWidget *parent, const QString &version, const QString &changelogUrl,
+                              const QString &downloadUrl) {
+        MessageUpdate dialog(version, changelogUrl, downloadUrl, parent);
+        dialog.exec();
+    };
+    parts.updateCheckUrl = UpdateChecker::defaultCheckUrl();
     return parts;
 }
 
@@ -87,5 +95,8 @@ MainViewParts MainViewParts::completed() const
     fill(parts.answerPassword, defaults.answerPassword);
     fill(parts.answerMessage, defaults.answerMessage);
     fill(parts.openUrl, defaults.openUrl);
+    fill(parts.showNewVersion, defaults.showNewVersion);
+    if (parts.updateCheckUrl.isEmpty())
+        parts.updateCheckUrl = defaults.updateCheckUrl;
     return parts;
 }

@@ -58,6 +58,12 @@ struct MainViewParts
             answerMessage;
     // Opens a web page in the desktop browser.
     std::function<bool(const QUrl &url)> openUrl;
+    // The modal new-version dialog with its change-log and download pages.
+    std::function<void(QWidget *parent, const QString &version, const QString &changelogUrl,
+                       const QString &downloadUrl)>
+            showNewVersion;
+    // Where the update check asks. Empty: the update server.
+    QUrl updateCheckUrl;
 
     // The program's own parts.
     static MainViewParts standard();

@@ -11,6 +11,7 @@
 #include "reader/textviewer.h"
 #include "reader/textviewercontextmenu.h"
 #include "widgets/button.h"
+#include "widgets/customswipegesturerecognizer.h"
 #include "widgets/messageview.h"
 
 #ifdef VL_HAVE_FB2
@@ -89,6 +90,8 @@ TextViewerInput::TextViewerInput(TextViewer *viewer)
     , m_menuRunner([](QMenu *menu, const QPoint &globalPos) { return menu->exec(globalPos); })
 {
     viewer->installEventFilter(this);
+    // One finger turns pages on a touch screen, as it does in every reader.
+    CustomSwipeGestureRecognizer::registerOnce();
     viewer->grabGesture(Qt::SwipeGesture);
 
     m_clickTimer.setSingleShot(true);

@@ -6,7 +6,7 @@
 #include "library/view/libraryview.h"
 
 #include "core/logger.h"
-#include "core/settingsfile.h"
+#include "core/settings.h"
 #include "library/model/bookmodel.h"
 #include "library/model/foldermodel.h"
 #include "library/workers/addbooksworker.h"
@@ -14,12 +14,6 @@
 #include "widgets/progressdialog.h"
 
 #include <QMetaObject>
-
-namespace {
-
-const QString lastUsedDirectoryKey = QStringLiteral("last_used_directory");
-
-} // namespace
 
 // ---- adding books ----
 
@@ -54,12 +48,15 @@ void LibraryView::onAddFiles(const QFileInfoList &files, bool showCompleteMessag
 
 void LibraryView::onAddDir()
 {
-    const std::shared_ptr<QSettings> settings = SettingsFile::create();
-    const QString start = settings->value(lastUsedDirectoryKey).toString();
-    const QString folder = m_parts.getExistingDirectory(this, tr("Select folder"), start);
+    // The folder is remembered through the one settings object: a copy
+    // written to the file behind its back would be overwritten by the next
+    // save of the reading settings, and the add-book dialog would not see it.
+    Settings *settings = Settings::instance();
+    const QString folder = m_parts.getExistingDirectory(this, tr("Select folder"),
+                                                        settings->lastUsedDirectory());
     if (folder.isEmpty())
         return;
-    settings->setValue(lastUsedDirectoryKey, folder);
+    settings->setLastUsedDirectory(folder);
     onAddFiles({ QFileInfo(folder) }, true, false);
 }
 

@@ -825,15 +825,39 @@ private slots:
         QVERIFY(!BookProvider::instance()->findBookById(id).bookHash.isEmpty());
     }
 
+    void failedOpenShowsLibrary_data()
+    {
+        QTest::addColumn<bool>("refusedAtOnce");
+        QTest::newRow("reader refuses the book") << true;
+        QTest::newRow("reader gives up later") << false;
+    }
+
+    // A book the reader cannot show is not stamped as read: "Recently read"
+    // and "Continue reading" keep the book read before it.
     void failedOpenShowsLibrary()
     {
-        const int id = addBook(makeFile(QStringLiteral("bad.epub")));
-        BookProvider::instance()->setBookHash(id, QStringLiteral("h"));
+        QFETCH(bool, refusedAtOnce);
+        BookProvider *provider = BookProvider::instance();
+        const int earlier = addBook(makeFile(QStringLiteral("good.epub")), QStringLiteral("Good"));
+        provider->setTimeLastView(earlier, uint(QDateTime::currentSecsSinceEpoch() - 3600));
+        const int id = addBook(makeFile(QStringLiteral("bad.epub")), QStringLiteral("Bad"));
+        provider->setBookHash(id, QStringLiteral("h"));
+        provider->setTimeLastView(id, 0);
         Fixture f;
-        f.reader->openResult = false;
+        f.reader->openResult = !refusedAtOnce;
         f.window->onBookOpened(id);
         QCOMPARE(f.reader->opened.size(), 1);
+        if (!refusedAtOnce) {
+            QCOMPARE(f.window->currentPage(), int(MainView::ReaderPageIndex));
+            QVERIFY(provider->findBookById(id).timeLastView > 0);
+            emit f.reader->viewerError();
+        }
         QCOMPARE(f.window->currentPage(), int(MainView::LibraryPageIndex));
+        QCOMPARE(provider->findBookById(id).timeLastView, 0u);
+        QCOMPARE(provider->lastReadBook().id, earlier);
+        QCOMPARE(f.window->currentBook().id, earlier);
+        QCOMPARE(f.button("buttonContinueReading")->text(), QStringLiteral("Good"));
+        QVERIFY(f.visible("buttonContinueReading"));
     }
 
     void commandLine_data()

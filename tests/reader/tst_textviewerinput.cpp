@@ -34,6 +34,7 @@ private slots:
     void filesJoinAtTheirEnds();
     void clicksAndDoubleClicks();
     void wheelTurnsPages();
+    void swipeTurnsPages();
     void linksInsideAndOutside();
     void selectionMenu();
     void notesUnderTheMouse();
@@ -272,6 +273,31 @@ void tst_TextViewerInput::wheelTurnsPages()
     roll(120);
     QCOMPARE(viewer->currentPage(), 2);
     roll(0);
+    QCOMPARE(viewer->currentPage(), 2);
+}
+
+// One finger on a touch screen turns one page per swipe: towards the left
+// back, towards the right on.
+void tst_TextViewerInput::swipeTurnsPages()
+{
+    TextViewer *viewer = m_viewer.get();
+    QTouchDevice *device = QTest::createTouchDevice();
+    auto swipe = [&](int dx) {
+        const QPoint start(dx < 0 ? 600 : 100, 250);
+        QTest::touchEvent(viewer, device).press(0, start, viewer);
+        for (int step = 1; step <= 5; ++step)
+            QTest::touchEvent(viewer, device).move(0, start + QPoint(dx * step / 5, 0), viewer);
+        QTest::touchEvent(viewer, device).release(0, start + QPoint(dx, 0), viewer);
+        // A tap would turn a page once its click delay ran out.
+        QTest::qWait(250);
+    };
+    swipe(300);
+    QCOMPARE(viewer->currentPage(), 2);
+    swipe(300);
+    QCOMPARE(viewer->currentPage(), 3);
+    swipe(-300);
+    QCOMPARE(viewer->currentPage(), 2);
+    swipe(30);
     QCOMPARE(viewer->currentPage(), 2);
 }
 

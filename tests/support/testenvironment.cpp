@@ -49,6 +49,13 @@ void isolate()
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     setPath("TMPDIR", base + QStringLiteral("/tmp"));
     qputenv("LC_ALL", "C.UTF-8");
+    // Nothing a test starts reaches a server beyond this machine: the update
+    // check and the crash upload ask a local port where nobody listens,
+    // unless the test points them at a server of its own.
+    for (const char *name : { "VELLUMIN_UPDATE_URL", "VELLUMIN_CRASH_URL" }) {
+        if (qEnvironmentVariableIsEmpty(name))
+            qputenv(name, "http://127.0.0.1:9/");
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::atexit(removeHome);

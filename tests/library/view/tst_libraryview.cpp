@@ -1,5 +1,6 @@
 #include "tests/support/testenvironment.h"
 
+#include "core/settings.h"
 #include "core/settingsfile.h"
 #include "library/db/bookprovider.h"
 #include "library/model/bookmodel.h"
@@ -85,6 +86,7 @@ private slots:
     void readSettings();
     void switchPages();
     void addFiles();
+    void addFolderRemembersTheFolder();
     void closedWhileAdding();
     void screenshots();
 
@@ -791,6 +793,36 @@ void TestLibraryView::addFiles()
 
 // The screen may go while its worker still adds books: the worker is
 // stopped and waited for, nothing is left running on a deleted object.
+// The folder chosen for "Add folder" is the one the add-book dialog and the
+// next save of the reading settings see: no stale copy is written back.
+void TestLibraryView::addFolderRemembersTheFolder()
+{
+    Settings *settings = Settings::instance();
+    settings->setLastUsedDirectory(QStringLiteral("/start/here"));
+    const QString chosen = m_dir.filePath(QStringLiteral("empty folder"));
+    QVERIFY(QDir().mkpath(chosen));
+
+    QStringList offered;
+    LibraryViewParts withDialog = parts();
+    withDialog.getExistingDirectory = [&](QWidget *, const QString &, const QString &folder) {
+        offered.append(folder);
+        return chosen;
+    };
+    LibraryView view(withDialog);
+    view.onAddDir();
+    QCOMPARE(offered, QStringList { QStringLiteral("/start/here") });
+    QCOMPARE(settings->lastUsedDirectory(), chosen);
+    QTRY_COMPARE(m_messages.size(), 1);
+
+    // The reading settings are saved whole; the folder survives it.
+    settings->setValues(settings->values(), true);
+    QCOMPARE(SettingsFile::create()->value(QStringLiteral("last_used_directory")).toString(),
+             chosen);
+    view.onAddDir();
+    QCOMPARE(offered.last(), chosen);
+    QTRY_COMPARE(m_messages.size(), 2);
+}
+
 void TestLibraryView::closedWhileAdding()
 {
     const QString folder = m_dir.filePath(QStringLiteral("many"));
