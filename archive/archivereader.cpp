@@ -1,6 +1,21 @@
 #include "archive/archivereader.h"
 
+#include "archive/rarreader.h"
+#include "archive/zipreader.h"
+
 ArchiveReader::~ArchiveReader() = default;
+
+std::unique_ptr<ArchiveReader> ArchiveReader::create(const QString &path)
+{
+    const auto endsWith = [&path](const char *suffix) {
+        return path.endsWith(QLatin1String(suffix), Qt::CaseInsensitive);
+    };
+    if (endsWith(".epub") || endsWith(".zip") || endsWith(".cbz"))
+        return std::make_unique<ZipReader>();
+    if (endsWith(".cbr"))
+        return std::make_unique<RarReader>();
+    return std::make_unique<ArchiveReader>();
+}
 
 bool ArchiveReader::extract(const QString &, const QString &, QList<QFileInfo> *)
 {
@@ -20,4 +35,9 @@ bool ArchiveReader::extractFile(const QString &, const QString &, const QString 
 QStringList ArchiveReader::list(const QString &)
 {
     return {};
+}
+
+QString ArchiveReader::problem(const QString &)
+{
+    return tr("archives of this kind can not be read");
 }

@@ -180,10 +180,7 @@ bool ZipReader::unpack(Operation operation, const QString &archivePath, const QS
         if (wanted(info.name))
             declared += qint64(info.uncompressedSize);
     }
-    const qint64 archiveSize = QFileInfo(archivePath).size();
-    if (declared > m_limits.maxTotalBytes
-        || (declared > m_limits.ratioFloor
-            && declared / qMax<qint64>(archiveSize, 1) > m_limits.maxRatio))
+    if (m_limits.exceeded(declared, QFileInfo(archivePath).size()))
         return refuse(QStringLiteral("unpacks to %1 bytes").arg(declared));
     qint64 budget = m_limits.maxTotalBytes;
     QByteArray buffer(copyBlockSize, Qt::Uninitialized);
@@ -301,6 +298,29 @@ QStringList ZipReader::list(const QString &archivePath)
         names.append(info.name);
     zip.close();
     return names;
+}
+
+QString ZipReader::problem(const QString &archivePath)
+{
+    QuaZip zip(archivePath);
+    if (!zip.open(QuaZip::mdUnzip))
+        return tr("the archive is damaged or is no ZIP archive");
+    const QList<QuaZipFileInfo64> infos = zip.getFileInfoList64();
+    const bool listed = zip.getZipError() == UNZ_OK;
+    zip.close();
+    if (!listed)
+        return tr("the archive is damaged");
+    qint64 declared = 0;
+    for (const QuaZipFileInfo64 &info : infos) {
+        // Bit 0 of the general purpose flags: the entry is encrypted.
+        if (info.flags & 0x1)
+            return tr("the archive is encrypted");
+        declared += qint64(info.uncompressedSize);
+    }
+    if (infos.size() > m_limits.maxEntries
+        || m_limits.exceeded(declared, QFileInfo(archivePath).size()))
+        return tr("the archive unpacks to far more data than a book holds");
+    return QString();
 }
 
 QString ZipReader::singleEntrySuffix(const QString &archivePath)

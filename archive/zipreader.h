@@ -12,26 +12,15 @@
 // as extracted. Entries whose name would land outside the destination
 // folder are skipped and logged.
 //
-// Limits keep a hostile archive (a "zip bomb") from filling the disk: an
-// archive with more entries than allowed, or whose wanted entries would
-// unpack to more bytes than allowed, fails before anything is written, as a
-// damaged archive does.
+// Limits (ArchiveLimits) keep a hostile archive (a "zip bomb") from
+// filling the disk.
 //
 // Stateless apart from the limits; callable from any thread. extract() lets
 // the calling thread's event loop run once per entry.
 class ZipReader : public ArchiveReader
 {
 public:
-    struct Limits
-    {
-        qint64 maxTotalBytes = qint64(2) * 1024 * 1024 * 1024;
-        int maxEntries = 100000;
-        // Above ratioFloor bytes, unpacking to more than maxRatio times the
-        // archive's own size is taken as a bomb. Books and comics stay far
-        // below: their pictures hardly compress.
-        qint64 ratioFloor = qint64(256) * 1024 * 1024;
-        int maxRatio = 100;
-    };
+    using Limits = ArchiveLimits;
 
     ZipReader();
     explicit ZipReader(const Limits &limits);
@@ -47,6 +36,8 @@ public:
                      QString &outputPath) override;
     // Folder entries included, with their trailing "/".
     QStringList list(const QString &archivePath) override;
+    // Not a ZIP archive, damaged, or holding encrypted entries.
+    QString problem(const QString &archivePath) override;
 
     // Lower-case suffix of the only entry of a ZIP file that holds exactly
     // one; a null string otherwise (also when the file is no ZIP archive).

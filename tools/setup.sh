@@ -17,6 +17,7 @@ packages=(
     qtmultimedia5-dev xvfb xauth
     fonts-dejavu-core fonts-liberation fonts-wqy-microhei poppler-utils qpdf
     unzip sqlite3 libmobi-tools clang libclang-rt-14-dev
+    libarchive-tools libjpeg-turbo-progs
 )
 
 missing=()

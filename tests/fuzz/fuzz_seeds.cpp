@@ -1,6 +1,7 @@
 // Writes seed inputs for the fuzz targets into FOLDER/<target>/.
 
 #include "pagination/paginationrequest.h"
+#include "tests/archive/rarfixture.h"
 #include "tests/formats/mobi/mobiwriter.h"
 
 #include <QCoreApplication>
@@ -130,5 +131,14 @@ int main(int argc, char *argv[])
     request.positions = { { QStringLiteral("a.html#x"), 2 } };
     request.searchHits = { { QStringLiteral("b.html#y"), QStringLiteral("a word") } };
     save(root.filePath("fuzz_pagination"), "request", request.toByteArray());
+
+    RarFixture::Archive comic;
+    comic.entries = { { QStringLiteral("p1.png"), mobitest::picture(2, 2, "PNG") },
+                      { QStringLiteral("pages"), {}, true },
+                      { QStringLiteral("pages\\p2.png"), "second" } };
+    RarFixture::Entry named { QStringLiteral("Стр 3.png"), "third" };
+    named.unicode = true;
+    comic.entries.append(named);
+    save(root.filePath("fuzz_rar"), "comic.cbr", comic.bytes());
     return 0;
 }

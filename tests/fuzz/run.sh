@@ -31,7 +31,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions="$here/lsan.supp"
 status=0
 for target in fuzz_mobifile fuzz_palmdoc fuzz_huffcdic fuzz_fb2 fuzz_epub fuzz_sidefiles \
-    fuzz_pagination; do
+    fuzz_pagination fuzz_rar; do
     corpus="$build/corpus/$target"
     mkdir -p "$corpus"
     echo "== $target (${seconds}s)"

@@ -22,7 +22,14 @@ const QList<Rule> &rules()
     static const QList<Rule> table {
         { QStringLiteral("core"), { QStringLiteral("core") }, {} },
         { QStringLiteral("platform"), { QStringLiteral("core"), QStringLiteral("platform") }, {} },
-        { QStringLiteral("archive"), { QStringLiteral("core"), QStringLiteral("archive") }, {} },
+        // Layers that stand in for an outside library lean on nothing of ours
+        // but the foundation.
+        { QStringLiteral("platform/unrar"),
+          { QStringLiteral("core"), QStringLiteral("platform/unrar") },
+          {} },
+        { QStringLiteral("archive"),
+          { QStringLiteral("core"), QStringLiteral("platform/unrar"), QStringLiteral("archive") },
+          {} },
         { QStringLiteral("document"),
           { QStringLiteral("core"), QStringLiteral("archive"), QStringLiteral("document") },
           {} },
@@ -44,14 +51,24 @@ const QList<Rule> &rules()
           { QStringLiteral("app"), QStringLiteral("reader"), QStringLiteral("pager"),
             QStringLiteral("pdf"), QStringLiteral("comics"), QStringLiteral("standalone"),
             QStringLiteral("tools"), QStringLiteral("tests") } },
+        // Adding a comic reads it as a comic document does, for its title
+        // and cover; the viewer stays out of reach.
+        { QStringLiteral("library/workers"),
+          {},
+          { QStringLiteral("app"), QStringLiteral("reader"), QStringLiteral("pager"),
+            QStringLiteral("pdf"), QStringLiteral("comics/imageviewer.h"),
+            QStringLiteral("standalone"), QStringLiteral("tools"), QStringLiteral("tests") } },
         { QStringLiteral("reader"),
           {},
           { QStringLiteral("app"), QStringLiteral("pager"), QStringLiteral("library/view"),
             QStringLiteral("standalone"), QStringLiteral("tools"), QStringLiteral("tests") } },
+        // The comic document and the image viewer: documents, archives and
+        // the widget kit, nothing of the library or the reading view (which
+        // includes them).
         { QStringLiteral("comics"),
-          {},
-          { QStringLiteral("app"), QStringLiteral("pager"), QStringLiteral("library"),
-            QStringLiteral("standalone"), QStringLiteral("tools"), QStringLiteral("tests") } },
+          { QStringLiteral("core"), QStringLiteral("archive"), QStringLiteral("document"),
+            QStringLiteral("widgets"), QStringLiteral("comics") },
+          {} },
         { QStringLiteral("pdf"),
           {},
           { QStringLiteral("app"), QStringLiteral("pager"), QStringLiteral("library"),
