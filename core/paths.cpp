@@ -1,5 +1,7 @@
 #include "core/paths.h"
 
+#include "core/logger.h"
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
@@ -7,9 +9,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QUuid>
 
 #include <algorithm>
+#include <cerrno>
+#include <mutex>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -24,6 +32,38 @@ QString madeFolder(const QString &path)
     if (!QFile::exists(path))
         QDir().mkpath(path);
     return path;
+}
+
+// A folder only this user can enter: made with mode 0700 when missing;
+// when present it must be a folder (not a link) owned by the user, and a
+// looser mode is tightened. The system temporary folder is shared: any name
+// in it can be made first by someone else.
+bool privateFolder(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat status;
+    if (::lstat(name.constData(), &status) != 0 || !S_ISDIR(status.st_mode)
+        || status.st_uid != ::geteuid())
+        return false;
+    return (status.st_mode & 077) == 0 || ::chmod(name.constData(), 0700) == 0;
+}
+
+QString fallbackCacheDir(const QString &refused)
+{
+    // QTemporaryDir makes its folder with mode 0700 under a random name.
+    static const QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/.")
+                                      + QCoreApplication::applicationName()
+                                      + QStringLiteral("-cache-XXXXXX"));
+    static std::once_flag reported;
+    std::call_once(reported, [&refused]() {
+        Logger::instance()->write(
+                QStringLiteral("Paths::cacheDir: %1 is not a private folder of this user, using %2")
+                        .arg(refused, folder.path()),
+                Logger::Warning);
+    });
+    return folder.path();
 }
 
 } // namespace
@@ -71,9 +111,12 @@ QString tmpDir()
 
 QString cacheDir()
 {
-    const QString base = QDir::tempPath() + QStringLiteral("/.") + QCoreApplication::applicationName();
-    madeFolder(base);
-    return madeFolder(base + QStringLiteral("/cache"));
+    const QString base = QDir::tempPath() + QStringLiteral("/.")
+            + QCoreApplication::applicationName() + QLatin1Char('-') + QString::number(::geteuid());
+    const QString cache = base + QStringLiteral("/cache");
+    if (privateFolder(base) && privateFolder(cache))
+        return cache;
+    return fallbackCacheDir(base);
 }
 
 bool ensureDir(const QString &path)

@@ -26,7 +26,12 @@ QString importDir();
 QString logDir();
 // <application home>/tmp, absolute path with forward slashes.
 QString tmpDir();
-// <system temp>/.<application name>/cache, forward slashes.
+// The folder for temporary and decrypted files: <system temp>/.<application
+// name>-<user id>/cache, forward slashes. Both levels are made with mode
+// 0700 and must be real folders owned by the user (a looser mode of the
+// user's own is tightened). When that path is taken (another user's folder,
+// a link), a fresh private folder under the system temp is used instead, the
+// same one for the rest of the process, removed at exit.
 QString cacheDir();
 
 // True when the folder exists or could be made.

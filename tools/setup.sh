@@ -18,6 +18,7 @@ packages=(
     fonts-dejavu-core fonts-liberation fonts-wqy-microhei poppler-utils qpdf
     unzip sqlite3 libmobi-tools clang libclang-rt-14-dev
     libarchive-tools libjpeg-turbo-progs
+    live-manual-pdf ubuntu-packaging-guide-pdf
 )
 
 missing=()

@@ -7,7 +7,17 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+QString cacheBase()
+{
+    return QDir::tempPath() + QStringLiteral("/.vellumin-") + QString::number(::geteuid());
+}
+
+} // namespace
 
 class TestPaths : public QObject
 {
@@ -36,9 +46,69 @@ private slots:
 
         // The cache lies under the system temporary folder, not under home.
         const QString cache = Paths::cacheDir();
-        QCOMPARE(cache, QDir::tempPath() + QStringLiteral("/.vellumin/cache"));
+        QCOMPARE(cache, cacheBase() + QStringLiteral("/cache"));
         QVERIFY(QDir(cache).exists());
         QVERIFY(!cache.startsWith(QDir::homePath()));
+    }
+
+    // Temporary and decrypted copies of books go to the cache: it is the
+    // user's own, whatever another user left at its name first.
+    void cacheIsPrivate_data()
+    {
+        QTest::addColumn<QString>("planted");
+        QTest::newRow("nothing there") << QString();
+        QTest::newRow("open folder of the user's own") << QStringLiteral("open");
+        QTest::newRow("link to another folder") << QStringLiteral("link");
+        QTest::newRow("file in the way") << QStringLiteral("file");
+        QTest::newRow("another user's folder") << QStringLiteral("foreign");
+    }
+
+    void cacheIsPrivate()
+    {
+        QFETCH(QString, planted);
+        const QString base = cacheBase();
+        QVERIFY(Paths::removeDir(base));
+        QTemporaryDir elsewhere;
+        QVERIFY(elsewhere.isValid());
+        const QByteArray name = QFile::encodeName(base);
+        if (planted == QLatin1String("open")) {
+            QVERIFY(QDir().mkpath(base + QStringLiteral("/cache")));
+            QVERIFY(::chmod(name.constData(), 0777) == 0);
+        } else if (planted == QLatin1String("link")) {
+            QVERIFY(QFile::link(elsewhere.path(), base));
+        } else if (planted == QLatin1String("file")) {
+            QFile file(base);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        } else if (planted == QLatin1String("foreign")) {
+            if (::geteuid() != 0)
+                QSKIP("only root can make a folder owned by another user");
+            QVERIFY(QDir().mkpath(base));
+            QVERIFY(::chmod(name.constData(), 0777) == 0);
+            QVERIFY(::chown(name.constData(), 65534, 65534) == 0);
+        }
+
+        const QString cache = Paths::cacheDir();
+        QVERIFY(QDir(cache).exists());
+        QVERIFY(cache.startsWith(QDir::tempPath() + QLatin1Char('/')));
+        QVERIFY2(!QFileInfo(cache).canonicalFilePath().startsWith(elsewhere.path()),
+                 qPrintable(cache));
+        struct stat status;
+        QVERIFY(::lstat(QFile::encodeName(cache).constData(), &status) == 0);
+        QVERIFY(S_ISDIR(status.st_mode));
+        QCOMPARE(status.st_uid, ::geteuid());
+        QCOMPARE(int(status.st_mode & 0777), 0700);
+        // The parent of a cache at the usual place is private too.
+        if (cache == base + QStringLiteral("/cache")) {
+            QVERIFY(::lstat(name.constData(), &status) == 0);
+            QCOMPARE(int(status.st_mode & 0777), 0700);
+        }
+        QCOMPARE(Paths::cacheDir(), cache);
+
+        // Leave the usual place as the next row expects to find it.
+        if (QFileInfo(base).isSymLink() || QFileInfo(base).isFile())
+            QVERIFY(QFile::remove(base));
+        else
+            QVERIFY(Paths::removeDir(base));
     }
 
     void bookPathIsStableAndHashed()
