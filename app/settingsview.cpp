@@ -15,6 +15,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -102,10 +104,16 @@ SettingsView::SettingsView(QWidget *parent)
 
 QStringList SettingsView::fontFamilies()
 {
-    return { QStringLiteral("Times New Roman"), QStringLiteral("Arial"),
-             QStringLiteral("Courier New"),     QStringLiteral("Courier"),
-             QStringLiteral("Georgia"),         QStringLiteral("Tahoma"),
-             QStringLiteral("Verdana"),         QStringLiteral("Segoe UI") };
+    // The families this system has: a name it lacks would be saved and then
+    // quietly replaced by whatever the system picks.
+    QStringList families;
+    const QFontDatabase database;
+    const QStringList all = database.families();
+    for (const QString &family : all) {
+        if (!database.isPrivateFamily(family))
+            families.append(family);
+    }
+    return families;
 }
 
 void SettingsView::buildUi()
@@ -402,8 +410,13 @@ void SettingsView::readSettings()
 
 void SettingsView::showProfile(const TextProfile &profile)
 {
-    const int fontIndex = m_fontCombo->findData(profile.text.family, Qt::UserRole,
-                                                Qt::MatchExactly | Qt::MatchCaseSensitive);
+    int fontIndex = m_fontCombo->findData(profile.text.family, Qt::UserRole,
+                                          Qt::MatchExactly | Qt::MatchCaseSensitive);
+    // A family this system lacks shows as the one the system reads it with.
+    if (fontIndex < 0) {
+        fontIndex = m_fontCombo->findData(QFontInfo(QFont(profile.text.family)).family(),
+                                          Qt::UserRole, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    }
     m_fontCombo->setCurrentIndex(fontIndex >= 0 ? fontIndex : 0);
     m_fontSizeEdit->setValue(profile.text.size);
     m_textColor->changeColor(profile.text.color);

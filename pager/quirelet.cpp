@@ -182,6 +182,15 @@ void quirelet::applySettings(const PaginationRequest &request)
         settings->setFontFamily(QWebSettings::StandardFont, request.fontFamily);
     m_pageWidth = request.pageSize.width();
     m_pageHeight = request.pageSize.height();
+    m_fontFamily = settings->fontFamily(QWebSettings::StandardFont);
+    m_fontSize = settings->fontSize(QWebSettings::DefaultFontSize);
+    if (request.columnCount == 1 || request.columnCount == 2)
+        m_columnCount = request.columnCount;
+    // Values that leave no room for text keep the last sound ones.
+    if (request.gap >= 0 && request.gap < m_pageWidth / 2)
+        m_gap = request.gap;
+    if (request.topBottomMargin >= 0 && request.topBottomMargin < m_pageHeight / 4)
+        m_topBottomMargin = request.topBottomMargin;
     m_textAlignment = request.textAlignment;
     m_lineSpacing = request.lineSpacing;
     m_contentFolder = request.contentFolder;
@@ -227,6 +236,10 @@ bool quirelet::loadDocument(QWebPage *page, const QString &name)
 QString quirelet::layoutScript() const
 {
     QString script = QStringLiteral("init(%1);").arg(PageScript::quoted(m_uid));
+    // The view's font over the book's, without the view's colours.
+    script += QStringLiteral("applyReadingStyle(%1, %2, \"\", \"\");")
+                      .arg(PageScript::quoted(m_fontFamily))
+                      .arg(m_fontSize);
     if (m_textAlignment >= 0 && m_textAlignment <= 4) {
         script += QStringLiteral("document.body.style.textAlign=\"%1\";")
                           .arg(QLatin1String(AlignmentNames[m_textAlignment]));

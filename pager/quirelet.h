@@ -73,9 +73,13 @@ private:
     QString m_contentFolder;
     int m_pageWidth = 0;
     int m_pageHeight = 0;
-    const int m_gap = 30;
-    const int m_topBottomMargin = 20;
-    const int m_columnCount = 2;
+    // The viewer's own layout, from the request: pages counted in other
+    // columns or gaps than the view's would not be the pages it shows.
+    int m_gap = 30;
+    int m_topBottomMargin = 20;
+    int m_columnCount = 2;
+    QString m_fontFamily;
+    int m_fontSize = 0;
     int m_textAlignment = 0;
     int m_lineSpacing = 100;
     PaginationBlock m_block;

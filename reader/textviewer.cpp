@@ -27,6 +27,8 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGraphicsOpacityEffect>
@@ -70,6 +72,27 @@ QString alignmentScript(int alignment)
 QString quoted(const QString &text)
 {
     return PageScript::quoted(text);
+}
+
+// The family the page is to use for the profile's: a family this system
+// lacks is named as the one the system reads it with, since the web engine
+// would otherwise fall back to its own default.
+QString installedFamily(const QString &family)
+{
+    if (family.isEmpty() || QFontDatabase().hasFamily(family))
+        return family;
+    return QFontInfo(QFont(family)).family();
+}
+
+// The reader's font and, for the view, its profile's colours over the
+// book's own style (the helper lays the text out with the same font).
+QString readingStyleScript(const QColor &background, const QColor &text)
+{
+    QWebSettings *web = QWebSettings::globalSettings();
+    return QStringLiteral("applyReadingStyle(%1, %2, %3, %4);")
+            .arg(quoted(web->fontFamily(QWebSettings::StandardFont)))
+            .arg(web->fontSize(QWebSettings::DefaultFontSize))
+            .arg(quoted(background.name()), quoted(text.name()));
 }
 
 void log(const QString &text, int level)
@@ -442,10 +465,18 @@ void TextViewer::applyProfile()
               + alignmentScript(m_textAlignment));
 
     QWebSettings *web = QWebSettings::globalSettings();
-    m_request.fontFamily = profile.text.family;
-    m_request.fontSize = web->fontSize(QWebSettings::DefaultFontSize);
+    // A size chosen anew in the profile replaces the book's own; a step of
+    // the reader's (Ctrl++, Ctrl+-) is kept while the profile's stays.
+    if (profile.text.size != m_profileFontSize && profile.text.size >= BookSideFiles::MinFontSize
+        && profile.text.size <= BookSideFiles::MaxFontSize) {
+        m_profileFontSize = profile.text.size;
+        web->setFontSize(QWebSettings::DefaultFontSize, profile.text.size);
+    }
     if (!profile.text.family.isEmpty())
-        web->setFontFamily(QWebSettings::StandardFont, profile.text.family);
+        web->setFontFamily(QWebSettings::StandardFont, installedFamily(profile.text.family));
+    m_request.fontFamily = web->fontFamily(QWebSettings::StandardFont);
+    m_request.fontSize = web->fontSize(QWebSettings::DefaultFontSize);
+    runScript(readingStyleScript(m_backgroundColor, m_textColor));
 }
 
 QVariant TextViewer::runScript(const QString &call)
@@ -502,8 +533,9 @@ void TextViewer::readFontAndPosition()
     const TextProfile profile = Settings::instance()->values().profile();
     QWebSettings *web = QWebSettings::globalSettings();
     if (!profile.text.family.isEmpty())
-        web->setFontFamily(QWebSettings::StandardFont, profile.text.family);
+        web->setFontFamily(QWebSettings::StandardFont, installedFamily(profile.text.family));
     int size = profile.text.size;
+    m_profileFontSize = profile.text.size;
 
     const BookSideFiles::FontAndPosition stored = m_sideFiles.readFontAndPosition(m_contentFolder);
     if (stored.hasFont) {
@@ -557,7 +589,8 @@ void TextViewer::onLoadFinished(bool ok)
     const QVariant position = frame->property("position");
 
     runScript(QStringLiteral("init(%1);").arg(quoted(m_uid)));
-    runScript(QStringLiteral("document.body.style.backgroundColor=%1;")
+    runScript(readingStyleScript(m_backgroundColor, m_textColor)
+              + QStringLiteral("document.body.style.backgroundColor=%1;")
                       .arg(quoted(m_backgroundColor.name()))
               + QStringLiteral("document.body.style.color=%1;").arg(quoted(m_textColor.name()))
               + alignmentScript(m_textAlignment)
@@ -645,7 +678,14 @@ int TextViewer::absolutePage() const
 {
     if (m_chapterIndex < 0 || m_chapterIndex >= m_chapterFiles.size())
         return -1;
-    const int page = m_currentPage + ReadingState::pagesBefore(m_request, m_chapterIndex);
+    // The helper's count of the file bounds the page within it: a view that
+    // lays the file out a page longer never shows a number past the file's
+    // last one, nor one that the next file's first page would undercut.
+    int inFile = m_currentPage;
+    const int counted = m_request.pageCounts.value(m_chapterFiles.at(m_chapterIndex), 0);
+    if (counted > 0)
+        inFile = qBound(1, inFile, counted);
+    const int page = inFile + ReadingState::pagesBefore(m_request, m_chapterIndex);
     return m_columnCount == 1 ? page : page * m_columnCount - 1;
 }
 
@@ -653,7 +693,19 @@ int TextViewer::progress() const
 {
     const int page = absolutePage() + (m_columnCount != 1 ? 1 : 0);
     const int total = bookPageCount();
-    return total == 0 ? 0 : page * 100 / total;
+    return total <= 0 ? 0 : qBound(0, page * 100 / total, 100);
+}
+
+int TextViewer::neighbourFile(int step) const
+{
+    // Files that the helper found empty (or could not load) are passed
+    // over: a file without pages must never stop the reader.
+    const bool counted = totalPages() > 0;
+    for (int i = m_chapterIndex + step; i >= 0 && i < m_chapterFiles.size(); i += step) {
+        if (!counted || m_request.pageCounts.value(m_chapterFiles.at(i), 0) > 0)
+            return i;
+    }
+    return -1;
 }
 
 QString TextViewer::readingPositionUrl(bool byXPath)
@@ -801,6 +853,9 @@ void TextViewer::restartPaginator(const QString &reason)
     m_request.fontSize = web->fontSize(QWebSettings::DefaultFontSize);
     m_request.textAlignment = m_textAlignment;
     m_request.lineSpacing = m_lineSpacing;
+    // The helper lays the book out in the view's own columns, so that its
+    // pages are the view's pages.
+    m_request.columnCount = m_columnCount;
     m_request.print = false;
     m_state.columnCount = m_columnCount;
     m_state.addPositions(&m_request);

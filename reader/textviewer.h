@@ -95,8 +95,13 @@ public:
     int bookPageCount() const;
     // Book-wide viewer page on show; -1 when no file is loaded.
     int absolutePage() const;
-    // Whole percent of the book read.
+    // Whole percent of the book read, 0 to 100.
     int progress() const;
+    // The index of the next (step 1) or previous (step -1) file that has
+    // pages; -1 when there is none.
+    int neighbourFile(int step) const;
+    // True while a file of the book is loading into the view.
+    bool isLoadingFile() const { return m_pendingLoads > 0; }
 
     const PaginationRequest &paginationRequest() const { return m_request; }
     const ReadingState &readingState() const { return m_state; }
@@ -248,6 +253,8 @@ private:
     const int m_gap = 60;
     const int m_topBottomMargin = 20;
     int m_lineSpacing = 100;
+    // The profile's font size last applied to the page.
+    int m_profileFontSize = 0;
     QColor m_backgroundColor;
     QColor m_textColor;
     int m_textAlignment = 0;

@@ -45,6 +45,9 @@ constexpr int ClickDelay = 100;
 // own height.
 constexpr int PanelTrigger = 18;
 constexpr int PanelHeight = 40;
+// Turns kept while a file loads: a burst of key presses or wheel notches,
+// not a runaway.
+constexpr int MaxQueuedTurns = 8;
 
 // Encodings offered for plain-text books, in menu order.
 const char *const EncodingNames[] = {
@@ -122,6 +125,7 @@ TextViewerInput::TextViewerInput(TextViewer *viewer)
     connect(viewer, &QWebView::linkClicked, this, &TextViewerInput::onLinkClicked);
     connect(BookOperations::instance(), &BookOperations::backPressed, this,
             &TextViewerInput::onBackPressed);
+    connect(viewer, &TextViewer::loadFinished, this, &TextViewerInput::onFileLoaded);
 }
 
 TextViewerInput::~TextViewerInput() = default;
@@ -176,43 +180,68 @@ void TextViewerInput::turnWithinFile(bool forward)
     viewer->fadeIn(false);
 }
 
+bool TextViewerInput::queueWhileLoading(int step)
+{
+    if (!m_viewer->isLoadingFile())
+        return false;
+    // Until the new file is there the page counts are the old file's: a turn
+    // taken now would skip the new file. It waits for the load instead.
+    m_queuedTurns = qBound(-MaxQueuedTurns, m_queuedTurns + step, MaxQueuedTurns);
+    return true;
+}
+
+void TextViewerInput::onFileLoaded()
+{
+    while (m_queuedTurns != 0 && m_viewer && !m_viewer->isLoadingFile()) {
+        const bool forward = m_queuedTurns > 0;
+        m_queuedTurns += forward ? -1 : 1;
+        if (forward)
+            next();
+        else
+            previous();
+    }
+}
+
 void TextViewerInput::next()
 {
-    if (!canTurnPages())
+    if (!canTurnPages() || queueWhileLoading(1))
         return;
     TextViewer *viewer = m_viewer;
     if (viewer->currentPage() < viewer->pageCount()) {
         turnWithinFile(true);
-    } else if (viewer->chapterIndex() < viewer->chapterFiles().size() - 1) {
-        viewer->fadeOut(false);
-        viewer->navigateToUrl(viewer->chapterFiles().at(viewer->chapterIndex() + 1)
-                                      + QStringLiteral("#content"),
-                              false);
-        viewer->fadeIn(false);
+        return;
     }
+    const int file = viewer->neighbourFile(1);
+    if (file < 0)
+        return;
+    viewer->fadeOut(false);
+    viewer->navigateToUrl(viewer->chapterFiles().at(file) + QStringLiteral("#content"), false);
+    viewer->fadeIn(false);
 }
 
 void TextViewerInput::previous()
 {
-    if (!canTurnPages())
+    if (!canTurnPages() || queueWhileLoading(-1))
         return;
     TextViewer *viewer = m_viewer;
     if (viewer->currentPage() > 1) {
         turnWithinFile(false);
-    } else if (viewer->chapterIndex() > 0) {
-        // The end marker the page script puts after the file's text.
-        viewer->fadeOut(false);
-        viewer->navigateToUrl(viewer->chapterFiles().at(viewer->chapterIndex() - 1)
-                                      + QStringLiteral("#custom_epub"),
-                              false);
-        viewer->fadeIn(false);
+        return;
     }
+    const int file = viewer->neighbourFile(-1);
+    if (file < 0)
+        return;
+    // The end marker the page script puts after the file's text.
+    viewer->fadeOut(false);
+    viewer->navigateToUrl(viewer->chapterFiles().at(file) + QStringLiteral("#custom_epub"), false);
+    viewer->fadeIn(false);
 }
 
 void TextViewerInput::moveToHome()
 {
     if (!canTurnPages())
         return;
+    m_queuedTurns = 0;
     m_viewer->fadeOut(false);
     m_viewer->navigateToUrl(m_viewer->chapterFiles().first() + QStringLiteral("#content"), false);
     m_viewer->fadeIn(false);
@@ -222,6 +251,7 @@ void TextViewerInput::moveToEnd()
 {
     if (!canTurnPages())
         return;
+    m_queuedTurns = 0;
     m_viewer->fadeOut(false);
     m_viewer->navigateToUrl(m_viewer->chapterFiles().last() + QStringLiteral("#custom_epub"),
                             false);

@@ -62,6 +62,7 @@ public:
     bool skipsNextClick() const { return m_skipNextClick; }
     bool isBottomPanelShown() const { return m_bottomPanelShown; }
     bool isClickPending() const { return m_clickTimer.isActive(); }
+    int queuedTurns() const { return m_queuedTurns; }
     // The note under the last mouse release; empty for none.
     QString noteAtCursor() const { return m_noteAtCursor; }
     // Where the back command returns after an internal link; empty: none.
@@ -121,6 +122,10 @@ private:
     void showEncodingMenu(const QPoint &globalPos);
     void hideBottomPanel();
     bool canTurnPages() const;
+    // Keeps a turn (1 forward, -1 back) for when the loading file is there;
+    // false when no file is loading.
+    bool queueWhileLoading(int step);
+    void onFileLoaded();
     void turnWithinFile(bool forward);
     void openExternal(const QUrl &url);
 
@@ -135,6 +140,8 @@ private:
     // context-menu request of the same click.
     bool m_menuShownForClick = false;
     bool m_bottomPanelShown = false;
+    // Turns that came while a file loaded: forward when positive.
+    int m_queuedTurns = 0;
     QString m_noteAtCursor;
     QString m_backPosition;
 

@@ -514,13 +514,25 @@ void EpubParser::loadSpine()
         const ManifestItem item = m_info.manifest.value(idref);
         if (item.mediaType != xhtmlType)
             continue;
+        // An entry that names a place in a file ("a.xhtml#part2") names the
+        // file; entries of one file in a row are one step of reading.
+        const QString href = item.href.section(QLatin1Char('#'), 0, 0);
+        if (href.isEmpty() || (files.size() > 1 && files.last() == href))
+            continue;
         // Never hand the viewer a file outside the book.
-        if (spineFilePath(item.href).isNull()) {
+        const QString path = spineFilePath(href);
+        if (path.isNull()) {
             log(QStringLiteral("Spine item outside the book skipped:%1").arg(item.href),
                 Logger::Warning);
             continue;
         }
-        files.append(item.href);
+        // A file the book lacks has nothing to show and would stop the reader.
+        if (!QFileInfo(path).isFile()) {
+            log(QStringLiteral("Spine item missing from the book skipped:%1").arg(item.href),
+                Logger::Warning);
+            continue;
+        }
+        files.append(href);
     }
     if (m_document)
         m_document->setSpineFiles(files);

@@ -587,7 +587,9 @@ bool BookProvider::setReadingPosition(int id, int position, int maxPosition)
             QStringLiteral("UPDATE books SET position=:position, max_position=:max_position "
                            "WHERE id = :id"));
     update.bind(QStringLiteral(":position"), position);
-    update.bind(QStringLiteral(":max_position"), maxPosition);
+    // Progress is whole percent: a reader that counted past the book's end
+    // must not store more than all of it.
+    update.bind(QStringLiteral(":max_position"), qBound(0, maxPosition, 100));
     update.bind(QStringLiteral(":id"), id);
     if (!update.exec()) {
         reportError(update.error(), nullptr, QStringLiteral("Save reading position. Error db:%1"));

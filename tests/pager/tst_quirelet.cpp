@@ -5,6 +5,9 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QWebFrame>
+#include <QWebPage>
+#include <QWebSettings>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -17,8 +20,8 @@
 
 // A real quirelet process behind a real shared block. The fixture files are
 // made of blocks of fixed height that never split, one block per column, so
-// page counts are exact whatever the fonts: with the helper's two columns a
-// file of k blocks has (k + 1) / 2 pages.
+// page counts are exact whatever the fonts: with two columns a file of k
+// blocks has (k + 1) / 2 pages.
 class TestQuirelet : public QObject
 {
     Q_OBJECT
@@ -45,7 +48,7 @@ private:
         PaginationRequest request;
         request.pageSize = QSize(1000, 700);
         request.gap = 60;
-        request.columnCount = 1;
+        request.columnCount = 2;
         request.pageScript = m_script;
         request.contentFolder = m_dir.path();
         request.documents = documents;
@@ -235,6 +238,77 @@ private slots:
         QCOMPARE(reply.positions.value(QStringLiteral("ch4.xhtml?vorid=true#1")), 1);
         QCOMPARE(reply.searchHits.keys(), QStringList { QStringLiteral("ch4.xhtml#last") });
         QCOMPARE(reply.positions.value(QStringLiteral("ch4.xhtml#last")), 2);
+    }
+
+    void pagesAreTheViewsPages_data()
+    {
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<int>("gap");
+        QTest::addColumn<int>("fontSize");
+        QTest::newRow("one column") << 1 << 60 << 16;
+        QTest::newRow("two columns") << 2 << 60 << 16;
+        QTest::newRow("narrow gap") << 2 << 30 << 16;
+        QTest::newRow("large font") << 1 << 60 << 24;
+    }
+
+    // Flowing text, laid out by the helper and by the page script in a page
+    // of the test's own set up as the view sets up its page: the two counts
+    // are one, or the reader's page numbers jump at every file's end.
+    void pagesAreTheViewsPages()
+    {
+        QFETCH(int, columns);
+        QFETCH(int, gap);
+        QFETCH(int, fontSize);
+        const QString family = QStringLiteral("DejaVu Serif");
+        const QString name = QStringLiteral("flow.html");
+        QFile file(m_dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QString body;
+        for (int i = 0; i < 80; ++i) {
+            body += QStringLiteral("<p style='font-family: Arial; font-size: 11px'>Paragraph %1 "
+                                   "of a text that runs on over several lines of the column, "
+                                   "so that the width of a column and the size of the letters "
+                                   "decide how many pages it takes.</p>")
+                            .arg(i);
+        }
+        file.write(QStringLiteral("<html><body>%1</body></html>").arg(body).toUtf8());
+        file.close();
+
+        PaginationRequest request = bookRequest({ name });
+        request.pageSize = QSize(800, 600);
+        request.columnCount = columns;
+        request.gap = gap;
+        request.fontFamily = family;
+        request.fontSize = fontSize;
+        PaginationClient client;
+        QVERIFY(exchange(client, request));
+        const int helperPages = client.reply().pageCounts.value(name);
+
+        QWebSettings *web = QWebSettings::globalSettings();
+        web->setFontFamily(QWebSettings::StandardFont, family);
+        web->setFontSize(QWebSettings::DefaultFontSize, fontSize);
+        QWebPage page;
+        page.setViewportSize(request.pageSize);
+        page.mainFrame()->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
+        page.mainFrame()->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
+        QSignalSpy loaded(page.mainFrame(), &QWebFrame::loadFinished);
+        page.mainFrame()->load(QUrl::fromLocalFile(m_dir.filePath(name)));
+        QVERIFY(loaded.wait(10000));
+        const int viewPages
+                = page.mainFrame()
+                          ->evaluateJavaScript(
+                                  m_script
+                                  + QStringLiteral("init(\"view\");"
+                                                   "applyReadingStyle(%1, %2, \"#000000\", "
+                                                   "\"#ffffff\");applyLineSpacing(\"100\");"
+                                                   "paginate(%3,%4, 800, 600, 20);")
+                                            .arg(PageScript::quoted(family))
+                                            .arg(fontSize)
+                                            .arg(columns)
+                                            .arg(gap))
+                          .toInt();
+        QVERIFY2(viewPages > 2, qPrintable(QString::number(viewPages)));
+        QCOMPARE(helperPages, viewPages);
     }
 
     void emptyBookChangesNothing()
@@ -451,5 +525,5 @@ private slots:
     }
 };
 
-VL_TEST_GUILESS_MAIN(TestQuirelet)
+VL_TEST_WIDGETS_MAIN(TestQuirelet)
 #include "tst_quirelet.moc"

@@ -1,6 +1,8 @@
 #include "pagination/pagescript.h"
 #include "tests/support/testenvironment.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QWebFrame>
 #include <QWebPage>
 
@@ -312,16 +314,149 @@ private slots:
         QCOMPARE(call(QStringLiteral("getTextById(\"none\");")).toString(), QString());
     }
 
+    void lineSpacing_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("height");
+        // Counted from a normal line, never a line of the bare font size.
+        QTest::newRow("normal") << QStringLiteral("100") << QStringLiteral("1.2");
+        QTest::newRow("one and a half") << QStringLiteral("150") << QStringLiteral("1.8");
+        QTest::newRow("widest") << QStringLiteral("250") << QStringLiteral("3");
+    }
+
     void lineSpacing()
     {
+        QFETCH(QString, value);
+        QFETCH(QString, height);
         load(QStringLiteral("<p>a</p><p>b</p><div>c</div>"));
-        call(QStringLiteral("applyLineSpacing(\"150\");"));
+        call(QStringLiteral("applyLineSpacing(%1);").arg(PageScript::quoted(value)));
         QCOMPARE(js(QStringLiteral("document.getElementsByTagName('p')[1].style.lineHeight"))
                          .toString(),
-                 QStringLiteral("150%"));
+                 height);
         QCOMPARE(js(QStringLiteral("document.getElementsByTagName('div')[0].style.lineHeight"))
                          .toString(),
                  QString());
+    }
+
+    // A book's own boxes, widths and fonts under the reader's style.
+    void readingStyleOverTheBooksOwn()
+    {
+        load(QStringLiteral(
+                "<style>p{background:#ffffff;color:#777777;font-family:Arial}"
+                ".wide{width:1200px;min-width:900px;background:#eeeeee}"
+                "pre{white-space:pre;font-family:monospace}</style>"
+                "<p id='p'>Body text</p><div class='wide' id='wide'>A wide box</div>"
+                "<pre id='pre'>") + QStringLiteral("x").repeated(400)
+             + QStringLiteral("</pre><p>a <span id='note' class='vor_note vor_note_id_1' "
+                              "style='background-color: rgb(243, 227, 162)'>note</span></p>"));
+        initPage();
+        call(QStringLiteral("applyReadingStyle(\"DejaVu Sans\", 18, \"#010819\", "
+                            "\"#486682\");"));
+        paginate(1);
+        const auto style = [this](const QString &id, const QString &property) {
+            return js(QStringLiteral("getComputedStyle(document.getElementById('%1')).%2")
+                              .arg(id, property))
+                    .toString();
+        };
+        QCOMPARE(style(QStringLiteral("p"), QStringLiteral("backgroundColor")),
+                 QStringLiteral("rgba(0, 0, 0, 0)"));
+        QCOMPARE(style(QStringLiteral("p"), QStringLiteral("color")),
+                 QStringLiteral("rgb(72, 102, 130)"));
+        QCOMPARE(style(QStringLiteral("wide"), QStringLiteral("backgroundColor")),
+                 QStringLiteral("rgba(0, 0, 0, 0)"));
+        QCOMPARE(js(QStringLiteral("getComputedStyle(document.body).backgroundColor")).toString(),
+                 QStringLiteral("rgb(1, 8, 25)"));
+        QCOMPARE(style(QStringLiteral("note"), QStringLiteral("backgroundColor")),
+                 QStringLiteral("rgb(243, 227, 162)"));
+        QVERIFY(style(QStringLiteral("p"), QStringLiteral("fontFamily"))
+                        .contains(QLatin1String("DejaVu Sans")));
+        QCOMPARE(style(QStringLiteral("p"), QStringLiteral("fontSize")), QStringLiteral("18px"));
+        QCOMPARE(style(QStringLiteral("pre"), QStringLiteral("fontFamily")),
+                 QStringLiteral("monospace"));
+        // Kept within the column: the page's width less the gap.
+        const int column = Width - Gap;
+        QVERIFY(js(QStringLiteral("document.getElementById('wide').offsetWidth")).toInt()
+                <= column);
+        QVERIFY(js(QStringLiteral("document.getElementById('pre').scrollWidth")).toInt() <= column);
+
+        // Called again without colours (as the pagination helper does), the
+        // book keeps its own.
+        call(QStringLiteral("applyReadingStyle(\"DejaVu Sans\", 18, \"\", \"\");"));
+        QCOMPARE(style(QStringLiteral("p"), QStringLiteral("backgroundColor")),
+                 QStringLiteral("rgb(255, 255, 255)"));
+        QCOMPARE(js(QStringLiteral("document.querySelectorAll('style#vor_reading_style').length"))
+                         .toInt(),
+                 1);
+    }
+
+    // The margins above and below the columns stay empty: no piece of the
+    // line that ends one column or starts the next shows there.
+    void pagesShowWholeLines()
+    {
+        delete m_page;
+        m_page = new QWebPage(this);
+        m_page->setViewportSize(QSize(Width, Height));
+        m_page->mainFrame()->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
+        m_page->mainFrame()->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
+        QSignalSpy finished(m_page->mainFrame(), &QWebFrame::loadFinished);
+        QString body;
+        // Paragraphs of two lines or so, as a plain-text book makes them.
+        for (int i = 0; i < 120; ++i)
+            body += QStringLiteral("<p>Line %1 of ragged text that wraps in a column, "
+                                   "gypsy yelling quietly</p>")
+                            .arg(i);
+        m_page->mainFrame()->setHtml(
+                QStringLiteral("<html><body style='background:#fff;color:#000;font-size:14px'>") + body
+                + QStringLiteral("</body></html>"));
+        if (finished.isEmpty())
+            QVERIFY(finished.wait(10000));
+        initPage();
+        call(QStringLiteral("applyLineSpacing(\"100\");"));
+        // Laid out first for other page sizes, as a view is while its window
+        // takes its size.
+        for (const QSize &size : { QSize(640, 480), QSize(Width + 90, Height + 37) }) {
+            m_page->setViewportSize(size);
+            call(QStringLiteral("paginate(2,%1, %2, %3, %4);")
+                         .arg(Gap)
+                         .arg(size.width())
+                         .arg(size.height())
+                         .arg(Margin));
+        }
+        m_page->setViewportSize(QSize(Width, Height));
+        const int pages = paginate(2);
+        // No line box crosses the foot of a column.
+        const int foot = Height - Margin;
+        QCOMPARE(call(QStringLiteral(
+                              "var cut = 0; var ps = document.getElementsByTagName('p');"
+                              "for (var i = 0; i < ps.length; ++i) {"
+                              "  var r = document.createRange(); r.selectNodeContents(ps[i]);"
+                              "  var boxes = r.getClientRects();"
+                              "  for (var k = 0; k < boxes.length; ++k)"
+                              "    if (boxes[k].top < %1 && boxes[k].bottom > %1 + 0.5) ++cut;"
+                              "} cut;")
+                              .arg(foot))
+                         .toInt(),
+                 0);
+        QVERIFY(pages >= 3);
+        for (int page = 1; page <= 3; ++page) {
+            call(QStringLiteral("setPage(%1, %2, %3);").arg(page).arg(Width).arg(Gap));
+            QImage image(Width, Height, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            m_page->mainFrame()->render(&painter);
+            painter.end();
+            for (int y = 0; y < Height; ++y) {
+                if (y >= Margin && y < Height - Margin)
+                    continue;
+                for (int x = 0; x < Width; ++x) {
+                    QVERIFY2(image.pixel(x, y) == qRgb(255, 255, 255),
+                             qPrintable(QStringLiteral("page %1: ink at %2,%3")
+                                                .arg(page)
+                                                .arg(x)
+                                                .arg(y)));
+                }
+            }
+        }
     }
 
     void highlightInOneTextNode()

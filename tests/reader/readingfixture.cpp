@@ -1,10 +1,12 @@
 #include "tests/reader/readingfixture.h"
 
 #include "reader/textviewer.h"
+#include "reader/textviewerinput.h"
 #include "tests/archive/zipfixture.h"
 
 #include <QSignalSpy>
 #include <QStringList>
+#include <QTest>
 
 namespace ReadingFixture {
 
@@ -47,6 +49,31 @@ bool waitForPages(TextViewer *viewer, int timeout)
         return true;
     QSignalSpy paginated(viewer, &TextViewer::paginationFinished);
     return paginated.wait(timeout);
+}
+
+bool waitForFile(TextViewer *viewer, int timeout)
+{
+    return QTest::qWaitFor([viewer] { return !viewer->isLoadingFile(); }, timeout);
+}
+
+QList<int> walk(TextViewerInput *input, bool forward, int limit)
+{
+    TextViewer *viewer = input->viewer();
+    QList<int> pages { viewer->absolutePage() };
+    for (int i = 0; i < limit; ++i) {
+        const int file = viewer->chapterIndex();
+        const int inFile = viewer->currentPage();
+        if (forward)
+            input->next();
+        else
+            input->previous();
+        if (!waitForFile(viewer))
+            break;
+        if (viewer->chapterIndex() == file && viewer->currentPage() == inFile)
+            break;
+        pages.append(viewer->absolutePage());
+    }
+    return pages;
 }
 
 } // namespace ReadingFixture

@@ -14,7 +14,7 @@ if(NOT TARGET vl_zipfixture)
     return()
 endif()
 add_library(vl_readingfixture STATIC readingfixture.cpp readingfixture.h)
-target_link_libraries(vl_readingfixture PUBLIC vl_reader vl_zipfixture Qt5::Test)
+target_link_libraries(vl_readingfixture PUBLIC vl_readingframe vl_zipfixture Qt5::Test)
 vl_add_test(NAME tst_textviewerinput SOURCES tst_textviewerinput.cpp
     LIBS vl_readingframe vl_readingfixture vl_res_engine)
 if(TARGET quirelet)

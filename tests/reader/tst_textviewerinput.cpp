@@ -32,6 +32,9 @@ private slots:
 
     void keysTurnPages();
     void filesJoinAtTheirEnds();
+    void quickTurnsWaitForTheLoadingFile();
+    void pagesRiseByOneTurnAtATime_data();
+    void pagesRiseByOneTurnAtATime();
     void clicksAndDoubleClicks();
     void wheelTurnsPages();
     void swipeTurnsPages();
@@ -226,6 +229,68 @@ void tst_TextViewerInput::filesJoinAtTheirEnds()
     m_input->previous();
     QVERIFY(!loaded.wait(300));
     QCOMPARE(viewer->currentPage(), 1);
+}
+
+void tst_TextViewerInput::quickTurnsWaitForTheLoadingFile()
+{
+    TextViewer *viewer = m_viewer.get();
+    QSignalSpy loaded(viewer, &TextViewer::loadFinished);
+    viewer->navigateToUrl(QStringLiteral("ch2.xhtml#content"), false);
+    QVERIFY(loaded.wait(10000));
+    QCOMPARE(viewer->chapterIndex(), 1);
+
+    // Two quick turns back from the second file's first page: the first
+    // loads the first file at its end; the second must turn back within
+    // that file, not act on the page counts of the file being left.
+    m_input->previous();
+    m_input->previous();
+    QCOMPARE(m_input->queuedTurns(), -1);
+    QVERIFY(QTest::qWaitFor(
+            [&] { return !viewer->isLoadingFile() && m_input->queuedTurns() == 0; }, 10000));
+    QCOMPARE(viewer->chapterIndex(), 0);
+    QVERIFY(viewer->pageCount() > 2);
+    QCOMPARE(viewer->currentPage(), viewer->pageCount() - 1);
+}
+
+void tst_TextViewerInput::pagesRiseByOneTurnAtATime_data()
+{
+    QTest::addColumn<int>("columns");
+    QTest::newRow("one column") << 1;
+    QTest::newRow("two columns") << 2;
+}
+
+void tst_TextViewerInput::pagesRiseByOneTurnAtATime()
+{
+    QFETCH(int, columns);
+    if (columns != m_viewer->columnCount()) {
+        ViewerSettings values = Settings::instance()->values();
+        values.columnCount = columns;
+        Settings::instance()->setValues(values, true);
+        QFile::remove(BookSideFiles(m_book).settingsPath());
+        QVERIFY(open(m_book));
+    }
+    TextViewer *viewer = m_viewer.get();
+    QCOMPARE(viewer->columnCount(), columns);
+    QVERIFY(ReadingFixture::waitForPages(viewer));
+    const int total = viewer->bookPageCount();
+    QVERIFY(total > 3);
+
+    // Every turn forward raises the page by one step, the last page is
+    // reached by turning alone, and the numbers stay within the book.
+    const QList<int> forward = ReadingFixture::walk(m_input, true, 200);
+    for (int i = 1; i < forward.size(); ++i)
+        QCOMPARE(forward.at(i) - forward.at(i - 1), columns);
+    QCOMPARE(forward.first(), 1);
+    QCOMPARE(forward.last(), columns == 1 ? total : total - 1);
+    QCOMPARE(viewer->progress(), 100);
+    const QList<int> back = ReadingFixture::walk(m_input, false, 200);
+    for (int i = 1; i < back.size(); ++i)
+        QCOMPARE(back.at(i - 1) - back.at(i), columns);
+    QCOMPARE(back.last(), 1);
+
+    ViewerSettings values = Settings::instance()->values();
+    values.columnCount = 1;
+    Settings::instance()->setValues(values, true);
 }
 
 void tst_TextViewerInput::clicksAndDoubleClicks()

@@ -20,6 +20,8 @@ var VOR_POSITION_TAGS = {
 var VOR_NOTE_CLASS = "vor_note";
 var VOR_NOTE_ID_CLASS = "vor_note_id_";
 var VOR_FIRST_VISIBLE_CLASS = "first_visible";
+// Wider than any book's columns laid side by side.
+var VOR_UNBOUNDED = 100000000;
 
 /* ---- helpers ---------------------------------------------------------- */
 
@@ -196,10 +198,82 @@ function init(uid) {
     }
 }
 
+/* The spacing counts from a normal line (1.2 times the font size): lines
+ * exactly one font size apart let the descenders of one line run into the
+ * next. */
 function applyLineSpacing(value) {
+    var percent = parseFloat(value);
+    if (!(percent > 0))
+        return;
+    var height = String(Math.round(percent * 1.2) / 100);
     var paragraphs = document.getElementsByTagName("p");
     for (var i = 0; i < paragraphs.length; ++i)
-        paragraphs[i].style.lineHeight = value + "%";
+        paragraphs[i].style.lineHeight = height;
+}
+
+/* ---- reading style ---------------------------------------------------- */
+
+var VOR_STYLE_ID = "vor_reading_style";
+
+function vorCssColor(text) {
+    var value = String(text === null || text === undefined ? "" : text);
+    return /^#[0-9a-fA-F]{3,8}$/.test(value) ? value : "";
+}
+
+/* A family name as a CSS string; characters that could end the string or
+ * the rule are dropped. */
+function vorCssFamily(text) {
+    var value = String(text === null || text === undefined ? "" : text);
+    value = value.replace(/["'\\;{}<>\r\n]/g, "");
+    return value.replace(/^\s+|\s+$/g, "").length > 0 ? "\"" + value + "\"" : "";
+}
+
+/* The reader's style over the book's own: the book's content kept within
+ * its column, the reader's font family and size, and (when given) the
+ * colours of the reader's profile over every colour and background of the
+ * book; pictures keep theirs and note highlights their colour. Both the view
+ * and the pagination helper call it with the same family and size, so that
+ * both lay the text out alike; only the view gives colours. */
+function applyReadingStyle(family, size, background, color) {
+    var rules = [
+        "#inner { word-wrap: break-word; }",
+        "#inner * { max-width: 100% !important; min-width: 0 !important; }",
+        "#inner pre, #inner pre * { white-space: pre-wrap !important;"
+                + " word-wrap: break-word !important; }",
+        "#inner td, #inner th { word-wrap: break-word; }",
+        "#inner img, #inner svg, #inner video, #inner object { height: auto; }"
+    ];
+    var cssFamily = vorCssFamily(family);
+    if (cssFamily.length > 0) {
+        rules.push("body { font-family: " + cssFamily + " !important; }");
+        rules.push("#inner *:not(pre):not(code):not(tt):not(kbd):not(samp) {"
+                   + " font-family: inherit !important; }");
+    }
+    var pixels = parseInt(size, 10);
+    if (pixels > 0)
+        rules.push("html, body { font-size: " + pixels + "px !important; }");
+    var back = vorCssColor(background);
+    var fore = vorCssColor(color);
+    if (back.length > 0 && fore.length > 0) {
+        rules.push("html, body { background-color: " + back + " !important; color: " + fore
+                   + " !important; }");
+        rules.push("#inner, #inner *:not(." + VOR_NOTE_CLASS + ") {"
+                   + " background-color: transparent !important; color: " + fore
+                   + " !important; }");
+        rules.push("." + VOR_NOTE_CLASS + " { color: #000000 !important; }");
+    }
+    var style = document.getElementById(VOR_STYLE_ID);
+    if (!style) {
+        style = document.createElement("style");
+        style.id = VOR_STYLE_ID;
+        style.setAttribute("type", "text/css");
+        var holder = document.head || document.getElementsByTagName("head")[0]
+                || document.documentElement;
+        if (!holder)
+            return;
+        holder.appendChild(style);
+    }
+    style.textContent = rules.join("\n");
 }
 
 /* ---- layout and pages ------------------------------------------------- */
@@ -228,6 +302,16 @@ function paginate(columnCount, gap, width, height, topbottom_margine) {
     inner.style.webkitColumnGap = gap + "px";
     inner.style.columnGap = gap + "px";
     inner.style.height = (height - 2 * topbottom_margine) + "px";
+    // Laid out afresh: a column block whose size changed keeps lines where
+    // the old columns ended, cut in two by the new column foot.
+    inner.style.display = "none";
+    void inner.offsetHeight;
+    inner.style.display = "";
+    // Columns paint what runs past their foot below it, and the top of the
+    // next column's first line above the next one; the clip keeps those
+    // pieces of lines off the margins, so a page shows whole lines only.
+    content.style.clip = "rect(0px, " + VOR_UNBOUNDED + "px, "
+            + (height - 2 * topbottom_margine) + "px, " + (-gap / 2) + "px)";
 
     return vorPageCountFromLeft(vorViewLeft(end), width);
 }

@@ -29,6 +29,8 @@ private slots:
     void containerPicksPackageRootfile();
     void spineKeepsOnlyXhtml();
     void repeatedSpineDocumentIsStrippedOnce();
+    void spineEntriesNameFiles_data();
+    void spineEntriesNameFiles();
     void withoutNcx();
     void upperCaseNcxIdIsNotTheToc();
     void protectedBook_data();
@@ -179,14 +181,58 @@ void TestEpubParser::repeatedSpineDocumentIsStrippedOnce()
     Epub book;
     book.chapters = QStringList { QStringLiteral("<script>x()</script>")
                                   + QStringLiteral("<p>text</p>").repeated(200000) };
-    book.spine = QStringLiteral("<itemref idref=\"c1\"/>").repeated(20000);
+    book.chapters.append(QStringLiteral("<p>short</p>"));
+    book.spine = QStringLiteral("<itemref idref=\"c1\"/><itemref idref=\"c2\"/>").repeated(10000);
     const QString path = write(book, QStringLiteral("repeated-spine.epub"));
     epub::EpubDocument document(path);
     QVERIFY(document.load());
-    QCOMPARE(document.spineFiles().size(), 1 + 20001);
+    QCOMPARE(document.spineFiles().size(), 1 + 20002);
     const QByteArray chapter = readFile(Paths::bookPath(path) + "/OEBPS/ch1.xhtml");
     QVERIFY(chapter.contains("<p>text</p>"));
     QVERIFY(!chapter.contains("script"));
+}
+
+void TestEpubParser::spineEntriesNameFiles_data()
+{
+    QTest::addColumn<QString>("spine");
+    QTest::addColumn<QStringList>("files");
+    // As a real manual names its sections: the file, then places in it.
+    QTest::newRow("places in files") << QStringLiteral("c1 c1a c1b c2 c2a")
+                                     << QStringList { "ch1.xhtml", "ch2.xhtml" };
+    QTest::newRow("place before its file") << QStringLiteral("c1a c1 c2")
+                                           << QStringList { "ch1.xhtml", "ch2.xhtml" };
+    QTest::newRow("file again later")
+            << QStringLiteral("c1 c2 c1a") << QStringList { "ch1.xhtml", "ch2.xhtml", "ch1.xhtml" };
+    QTest::newRow("file the book lacks")
+            << QStringLiteral("c1 gone c2 gone2") << QStringList { "ch1.xhtml", "ch2.xhtml" };
+    QTest::newRow("only a place") << QStringLiteral("empty c2") << QStringList { "ch2.xhtml" };
+}
+
+void TestEpubParser::spineEntriesNameFiles()
+{
+    QFETCH(QString, spine);
+    QFETCH(QStringList, files);
+    Epub book;
+    book.chapters.clear();
+    const QList<QPair<QString, QString>> items = {
+        { "c1", "ch1.xhtml" },      { "c1a", "ch1.xhtml#o8" },     { "c1b", "ch1.xhtml#o12" },
+        { "c2", "ch2.xhtml" },      { "c2a", "ch2.xhtml#o1" },     { "gone", "gone.xhtml" },
+        { "gone2", "gone.xhtml#o2" }, { "empty", "#o3" },
+    };
+    for (const auto &item : items) {
+        book.manifest += QStringLiteral("<item id=\"%1\" href=\"%2\" "
+                                        "media-type=\"application/xhtml+xml\"/>")
+                                 .arg(item.first, item.second);
+    }
+    for (const QString &idref : spine.split(QLatin1Char(' ')))
+        book.spine += QStringLiteral("<itemref idref=\"%1\"/>").arg(idref);
+    book.extra = { { "OEBPS/ch1.xhtml", Epub::xhtml("<p id='o8'>one</p><p id='o12'>two</p>") },
+                   { "OEBPS/ch2.xhtml", Epub::xhtml("<p id='o1'>three</p>") } };
+    const QString path = write(
+            book, QStringLiteral("places-%1.epub").arg(QString::fromUtf8(QTest::currentDataTag())));
+    epub::EpubDocument document(path);
+    QVERIFY(document.load());
+    QCOMPARE(document.spineFiles().mid(1), files);
 }
 
 void TestEpubParser::withoutNcx()

@@ -445,6 +445,12 @@ private slots:
         const BookDto read = provider()->findBookById(id);
         QCOMPARE(read.position, 321);
         QCOMPARE(read.maxPosition, 42);
+        // Progress stays within 0 to 100, whatever a reader counted.
+        QVERIFY(provider()->setReadingPosition(id, 321, 114));
+        QCOMPARE(provider()->findBookById(id).maxPosition, 100);
+        QVERIFY(provider()->setReadingPosition(id, 321, -3));
+        QCOMPARE(provider()->findBookById(id).maxPosition, 0);
+        QVERIFY(provider()->setReadingPosition(id, 321, 42));
         QCOMPARE(read.title, QStringLiteral("New title"));
         QCOMPARE(read.author, QStringLiteral("New author"));
         QCOMPARE(read.timeLastView, 4000000000u);
