@@ -9,8 +9,10 @@
 #include "pager/quirelet.h"
 
 #include "core/logger.h"
+#include "webpolicy/bookpage.h"
 
 #include <QApplication>
+#include <QWebSettings>
 
 int main(int argc, char *argv[])
 {
@@ -22,6 +24,9 @@ int main(int argc, char *argv[])
     // Shares the main program's log folder.
     QCoreApplication::setApplicationName(QStringLiteral("vellumin"));
     QCoreApplication::setOrganizationName(QStringLiteral("Morvasco"));
+    // Every page the helper makes is a book page; the defaults say so too,
+    // so that no page of a book ever starts with scripts on.
+    BookPage::applyPolicy(QWebSettings::globalSettings());
 
     const QString key = argc > 1 ? QString::fromLatin1(argv[1]) : QString();
     quirelet helper(key);

@@ -2,6 +2,7 @@
 
 #include "core/logger.h"
 #include "pagination/pagescript.h"
+#include "webpolicy/bookpage.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -133,21 +134,8 @@ quirelet::ExitCode quirelet::run()
 
 void quirelet::handle(quint32 number, PaginationRequest &request)
 {
-    applySettings(request);
     const QStringList requestedPositions = request.positions.keys();
-    QStringList hitOrder;
-    {
-        QWebPage page;
-        page.mainFrame()->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
-        page.mainFrame()->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
-        if (m_pageWidth > 0 && m_pageHeight > 0)
-            page.setViewportSize(QSize(m_pageWidth, m_pageHeight));
-        // A cancelled print dialog makes a pagination request of it.
-        if (!request.print || !print(&page, request))
-            hitOrder = paginate(&page, request);
-    }
-    request.print = false;
-
+    const QStringList hitOrder = answer(request);
     const QByteArray payload = fittedReply(request, hitOrder, requestedPositions);
     if (payload.isEmpty()) {
         m_lastSequence = number;
@@ -171,6 +159,23 @@ void quirelet::handle(quint32 number, PaginationRequest &request)
         m_lastSequence = number;
         break;
     }
+}
+
+QStringList quirelet::answer(PaginationRequest &request)
+{
+    applySettings(request);
+    BookPage page;
+    page.setContentFolder(m_contentFolder);
+    page.mainFrame()->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
+    page.mainFrame()->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
+    if (m_pageWidth > 0 && m_pageHeight > 0)
+        page.setViewportSize(QSize(m_pageWidth, m_pageHeight));
+    QStringList hitOrder;
+    // A cancelled print dialog makes a pagination request of it.
+    if (!request.print || !print(&page, request))
+        hitOrder = paginate(&page, request);
+    request.print = false;
+    return hitOrder;
 }
 
 void quirelet::applySettings(const PaginationRequest &request)
@@ -197,7 +202,7 @@ void quirelet::applySettings(const PaginationRequest &request)
     m_pageScript = request.pageScript;
 }
 
-bool quirelet::loadDocument(QWebPage *page, const QString &name)
+bool quirelet::loadDocument(BookPage *page, const QString &name)
 {
     const QString path = QDir::toNativeSeparators(m_contentFolder + QLatin1Char('/') + name);
     if (!QFileInfo(path).isFile()) {
@@ -258,7 +263,7 @@ QString quirelet::paginateScript(int width, int height, int columns) const
             .arg(columns);
 }
 
-QStringList quirelet::paginate(QWebPage *page, PaginationRequest &request)
+QStringList quirelet::paginate(BookPage *page, PaginationRequest &request)
 {
     if (request.documents.isEmpty())
         return QStringList();
@@ -270,9 +275,7 @@ QStringList quirelet::paginate(QWebPage *page, PaginationRequest &request)
         groups[url.path(QUrl::FullyDecoded)].append(it.key());
     }
 
-    QWebFrame *frame = page->mainFrame();
-    const auto evaluate
-            = [&](const QString &call) { return frame->evaluateJavaScript(m_pageScript + call); };
+    const auto evaluate = [&](const QString &call) { return page->evaluate(m_pageScript + call); };
 
     QMap<QString, qint32> found;
     QMap<QString, QString> hits;
@@ -364,7 +367,7 @@ QStringList quirelet::paginate(QWebPage *page, PaginationRequest &request)
     return hitOrder;
 }
 
-bool quirelet::print(QWebPage *page, const PaginationRequest &request)
+bool quirelet::print(BookPage *page, const PaginationRequest &request)
 {
     const QString pdfFile = qEnvironmentVariable("QUIRELET_PRINT_TO_PDF");
     if (!pdfFile.isEmpty()) {
@@ -383,7 +386,7 @@ bool quirelet::print(QWebPage *page, const PaginationRequest &request)
     return true;
 }
 
-void quirelet::printPages(QWebPage *page, const PaginationRequest &request, QPrinter *printer)
+void quirelet::printPages(BookPage *page, const PaginationRequest &request, QPrinter *printer)
 {
     const QPrinter reference(QPrinter::ScreenResolution);
     const QRect pageRect = reference.pageLayout().paintRectPixels(reference.resolution());
@@ -403,9 +406,9 @@ void quirelet::printPages(QWebPage *page, const PaginationRequest &request, QPri
         if (!loadDocument(page, name))
             continue;
         bool ok = false;
-        const int count = frame->evaluateJavaScript(m_pageScript + layoutScript()
-                                                    + paginateScript(width, height, 1))
-                                  .toInt(&ok);
+        const int count
+                = page->evaluate(m_pageScript + layoutScript() + paginateScript(width, height, 1))
+                          .toInt(&ok);
         if (!ok || count < 1)
             continue;
         for (int k = 0; k < count; ++k) {
@@ -414,7 +417,7 @@ void quirelet::printPages(QWebPage *page, const PaginationRequest &request, QPri
             if (printed > 0)
                 printer->newPage();
             frame->render(&painter);
-            frame->evaluateJavaScript(QStringLiteral("next(%1);").arg(width));
+            page->evaluate(QStringLiteral("next(%1);").arg(width));
             ++printed;
         }
     }

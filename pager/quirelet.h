@@ -7,14 +7,18 @@
 #include <QStringList>
 #include <QWidget>
 
+class BookPage;
 class QPrinter;
-class QWebPage;
 
 // The pagination helper: attached to one viewer's shared block, it takes each
 // request, lays the book's HTML files out in a hidden web page with the page
 // script, and writes the page counts, the pages of the requested positions and
 // the search hits back. A print request prints the laid-out pages instead.
 // The widget itself is never shown.
+//
+// The page is a BookPage, under the very policy of the viewer's page: the
+// book's scripts never run, and it reaches nothing but the book's own files
+// and the program's resources.
 //
 // Test switch: when the environment variable QUIRELET_PRINT_TO_PDF names a
 // file, a print request prints into that PDF file without showing the print
@@ -45,6 +49,11 @@ public:
     // gone, or the block can no longer be used.
     ExitCode run();
 
+    // The work of one request, without the block: lays the book of request
+    // out (or prints it) and fills in its results. Answers the keys of the
+    // search hits in book order.
+    QStringList answer(PaginationRequest &request);
+
 private:
     Q_DISABLE_COPY_MOVE(quirelet)
 
@@ -52,15 +61,15 @@ private:
     void applySettings(const PaginationRequest &request);
     // Loads one file into the page and waits for it; false when the file is
     // missing or did not load.
-    bool loadDocument(QWebPage *page, const QString &name);
+    bool loadDocument(BookPage *page, const QString &name);
     QString layoutScript() const;
     QString paginateScript(int width, int height, int columns) const;
     // Fills in the page counts, positions and search hits; answers the keys
     // of the hits in book order.
-    QStringList paginate(QWebPage *page, PaginationRequest &request);
+    QStringList paginate(BookPage *page, PaginationRequest &request);
     // Prints the book; false when the user cancelled the print dialog.
-    bool print(QWebPage *page, const PaginationRequest &request);
-    void printPages(QWebPage *page, const PaginationRequest &request, QPrinter *printer);
+    bool print(BookPage *page, const PaginationRequest &request);
+    void printPages(BookPage *page, const PaginationRequest &request, QPrinter *printer);
     void bringToFront(QWidget *widget);
     // The serialised reply, with search hits dropped from the end of the book
     // until it fits the block; empty when even that does not help.

@@ -9,7 +9,6 @@ endif()
 add_library(vl_reader STATIC
     ${CMAKE_CURRENT_LIST_DIR}/bookoperations.cpp ${CMAKE_CURRENT_LIST_DIR}/bookoperations.h
     ${CMAKE_CURRENT_LIST_DIR}/booksidefiles.cpp ${CMAKE_CURRENT_LIST_DIR}/booksidefiles.h
-    ${CMAKE_CURRENT_LIST_DIR}/localnetworkaccess.cpp ${CMAKE_CURRENT_LIST_DIR}/localnetworkaccess.h
     ${CMAKE_CURRENT_LIST_DIR}/note.cpp ${CMAKE_CURRENT_LIST_DIR}/note.h
     ${CMAKE_CURRENT_LIST_DIR}/pagenavigationpanel.cpp ${CMAKE_CURRENT_LIST_DIR}/pagenavigationpanel.h
     ${CMAKE_CURRENT_LIST_DIR}/pagenavigationslider.cpp ${CMAKE_CURRENT_LIST_DIR}/pagenavigationslider.h
@@ -20,7 +19,7 @@ add_library(vl_reader STATIC
     ${CMAKE_CURRENT_LIST_DIR}/viewerpage.cpp ${CMAKE_CURRENT_LIST_DIR}/viewerpage.h
 )
 target_link_libraries(vl_reader
-    PUBLIC vl_pagination vl_document vl_librarydb vl_core
+    PUBLIC vl_pagination vl_webpolicy vl_document vl_librarydb vl_core
            Qt5::Widgets Qt5::Network Qt5::WebKit Qt5::WebKitWidgets
     PRIVATE vl_formatfactory vl_epub vl_archive vl_widgets vl_core)
 # Each document class whose reader is built shows its converted files.

@@ -359,7 +359,7 @@ bool TextViewer::openBook()
     for (const QString &file : qAsConst(m_chapterFiles))
         m_request.pageCounts.insert(file, 0);
     m_request.contentFolder = m_contentFolder;
-    m_page->setAllowedFolders({ m_contentFolder, Paths::bookPath(m_sourcePath) });
+    m_page->setContentFolder(m_contentFolder);
 
     m_sideFiles.load();
     readTableOfContents();

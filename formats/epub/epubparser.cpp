@@ -5,9 +5,9 @@
 #include "core/logger.h"
 #include "core/paths.h"
 #include "document/domloader.h"
+#include "document/scriptstripper.h"
 #include "document/tocfile.h"
 #include "formats/epub/epubdocument.h"
-#include "formats/epub/scriptstripper.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -67,10 +67,40 @@ namespace {
 
     // Spine documents are small; a huge one is not a book's.
     constexpr qint64 markupSizeLimit = 256 * 1024 * 1024;
+    // Stripping holds a document several times over in memory. Even a whole
+    // long novel in one file stays far below this.
+    constexpr qint64 strippedSizeLimit = 32 * 1024 * 1024;
     // The container, the package and the contents file are indexes; even a
     // dictionary's stay far below this. A larger one, unpacked from a small
     // book, would only exhaust memory in the parser.
     constexpr qint64 packageSizeLimit = 64 * 1024 * 1024;
+
+    // A document the web page cannot take for markup: its name gives it a
+    // type of its own (pictures, fonts, sounds, style sheets), and a
+    // nameless picture is known by its first bytes.
+    bool isInertFile(const QString &path)
+    {
+        static const QStringList inert
+                = { QStringLiteral("png"),  QStringLiteral("jpg"),  QStringLiteral("jpeg"),
+                    QStringLiteral("gif"),  QStringLiteral("bmp"),  QStringLiteral("webp"),
+                    QStringLiteral("tif"),  QStringLiteral("tiff"), QStringLiteral("ico"),
+                    QStringLiteral("ttf"),  QStringLiteral("otf"),  QStringLiteral("woff"),
+                    QStringLiteral("woff2"), QStringLiteral("eot"), QStringLiteral("mp3"),
+                    QStringLiteral("mp4"),  QStringLiteral("m4a"),  QStringLiteral("ogg"),
+                    QStringLiteral("oga"),  QStringLiteral("ogv"),  QStringLiteral("webm"),
+                    QStringLiteral("wav"),  QStringLiteral("aac"),  QStringLiteral("css") };
+        if (inert.contains(QFileInfo(path).suffix().toLower()))
+            return true;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return true;
+        const QByteArray head = file.read(12);
+        return head.startsWith("\x89PNG") || head.startsWith("\xff\xd8\xff")
+                || head.startsWith("GIF8") || head.startsWith("BM")
+                || (head.startsWith("RIFF") && head.mid(8, 4) == "WEBP")
+                || head.startsWith("wOFF") || head.startsWith("wOF2") || head.startsWith("OTTO")
+                || head.startsWith(QByteArray("\0\1\0\0", 4));
+    }
 
     bool readSmallFile(const QString &path, qint64 limit, QByteArray *content)
     {
@@ -163,6 +193,7 @@ int EpubParser::open(const QString &filePath, bool metadataOnly)
             return Protected;
     }
 
+    m_entries = reader.list(filePath);
     findCover(reader, filePath, m_bookFolder);
 
     const auto ncx = m_info.manifest.constFind(QStringLiteral("ncx"));
@@ -401,7 +432,7 @@ void EpubParser::findCover(ArchiveReader &reader, const QString &filePath, const
     // "cover(1).jpg" is no pattern.
     const QStringList candidates = m_info.coverage;
     QStringList images;
-    const QStringList names = reader.list(filePath);
+    const QStringList names = m_entries.isEmpty() ? reader.list(filePath) : m_entries;
     for (const QString &name : names) {
         if (isImageName(name))
             images.append(name);
@@ -502,6 +533,29 @@ void EpubParser::loadToc(const QString &tocFileName)
     m_info.tocJson = QString::fromUtf8(QJsonDocument(entries).toJson());
 }
 
+void EpubParser::stripDocument(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return;
+    QByteArray content;
+    if (info.size() > strippedSizeLimit || !readSmallFile(path, strippedSizeLimit, &content)) {
+        // The page must not get the scripts back: better no document.
+        log(QStringLiteral("Document too large to strip of scripts, removed:%1").arg(path),
+            Logger::Error);
+        QFile::remove(path);
+        return;
+    }
+    bool changed = false;
+    const QByteArray withoutScripts = ScriptStripper::strip(content, &changed);
+    if (!changed)
+        return;
+    if (!replaceFile(path, withoutScripts)) {
+        log(QStringLiteral("Can not remove scripts from:%1").arg(path), Logger::Error);
+        QFile::remove(path);
+    }
+}
+
 void EpubParser::loadSpine()
 {
     QElapsedTimer timer;
@@ -537,25 +591,22 @@ void EpubParser::loadSpine()
     if (m_document)
         m_document->setSpineFiles(files);
 
-    // A spine may name one document many times; it is stripped once.
+    // Every document of the book is stripped, not only the spine: a chapter
+    // can show any other file in a frame or an object. A spine may name one
+    // document many times; it is stripped once.
     QSet<QString> stripped;
-    for (int i = 1; i < files.size(); ++i) {
-        const QString path = QDir::toNativeSeparators(spineFilePath(files.at(i)));
-        if (stripped.contains(path))
-            continue;
+    const auto strip = [&](const QString &path) {
+        if (path.isEmpty() || stripped.contains(path))
+            return;
         stripped.insert(path);
-        QByteArray content;
-        if (!QFileInfo(path).isFile() || !readSmallFile(path, markupSizeLimit, &content))
-            continue;
-        bool changed = false;
-        const QByteArray withoutScripts = ScriptStripper::strip(content, &changed);
-        if (!changed)
-            continue;
-        if (!replaceFile(path, withoutScripts)) {
-            // The viewer must not get the scripts back: better no document.
-            log(QStringLiteral("Can not remove scripts from:%1").arg(path), Logger::Error);
-            QFile::remove(path);
-        }
+        stripDocument(path);
+    };
+    for (int i = 1; i < files.size(); ++i)
+        strip(QDir::toNativeSeparators(spineFilePath(files.at(i))));
+    for (const QString &entry : qAsConst(m_entries)) {
+        const QString path = ArchivePath::join(m_bookFolder, entry);
+        if (!path.isNull() && !path.endsWith(QLatin1Char('/')) && !isInertFile(path))
+            strip(QDir::toNativeSeparators(path));
     }
 
     QString error;

@@ -73,12 +73,17 @@ private:
                          const QStringList &images,
                          const std::function<bool(const QString &)> &accepts);
     QJsonObject tocEntry(const QDomElement &navPoint, int depth);
+    // Strips the scripts from one file of the book, or removes it when that
+    // cannot be done.
+    void stripDocument(const QString &path);
     // True when the first readable XHTML spine document does not parse.
     bool probeEncryption(const std::function<QString(const QString &href)> &fileOfHref);
 
     EpubDocument *m_document;
     BookInfo m_info;
     QString m_bookFolder;
+    // The archive's entry names, listed once per open.
+    QStringList m_entries;
     bool m_metadataOnly = false;
     // The package folder relative to the storage folder, "/" separated.
     QString m_opfDir;

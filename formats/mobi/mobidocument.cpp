@@ -2,6 +2,7 @@
 
 #include "core/logger.h"
 #include "core/paths.h"
+#include "document/scriptstripper.h"
 #include "document/tocfile.h"
 #include "formats/mobi/mobifile.h"
 
@@ -89,7 +90,9 @@ bool MobiDocument::load()
     const QByteArray page = QByteArrayLiteral("<head><meta http-equiv=\"Content-Type\" "
                                               "content=\"text/html; charset = utf-8\"/></head>")
             + m_html.toUtf8();
-    if (!writeWhole(htmlPath, page))
+    // The book's own markup goes to the web page: stripped of scripts as
+    // EPUB chapters are.
+    if (!writeWhole(htmlPath, ScriptStripper::strip(page, nullptr)))
         return false;
     writePictures(folder);
 

@@ -6,7 +6,7 @@
 
 #include "core/paths.h"
 #include "formats/epub/epubparser.h"
-#include "formats/epub/scriptstripper.h"
+#include "document/scriptstripper.h"
 #include "tests/archive/zipfixture.h"
 #include "tests/fuzz/fuzzhome.h"
 
@@ -56,6 +56,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Paths::removeDir(Paths::bookPath(bookPath));
 
     bool changed = false;
-    epub::ScriptStripper::strip(parts.last(), &changed);
+    ScriptStripper::strip(parts.last(), &changed);
     return 0;
 }

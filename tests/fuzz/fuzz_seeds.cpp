@@ -140,5 +140,23 @@ int main(int argc, char *argv[])
     named.unicode = true;
     comic.entries.append(named);
     save(root.filePath("fuzz_rar"), "comic.cbr", comic.bytes());
+
+    // The first byte picks the document's name: .html, .xhtml, .svg, .xml.
+    save(root.filePath("fuzz_helperpage"), "html",
+         QByteArray(1, '\0')
+                 + "<html><head><meta http-equiv=\"refresh\" content=\"0;url=x.html\"><style>"
+         "p{color:red}</style></head><body onload=\"x()\"><h1 id=\"a\">A</h1><p>a b</p>"
+         "<!--><script>for(;;){}</script>--><iframe srcdoc=\"<p>a</p>\"></iframe>"
+         "<img src=\"missing.png\"><table><tr><td>a</td></tr></table></body></html>");
+    save(root.filePath("fuzz_helperpage"), "xhtml",
+         "\x01<?xml version=\"1.0\"?><!DOCTYPE html [<!ENTITY e \"a\">]>"
+         "<html xmlns=\"http://www.w3.org/1999/xhtml\"><body><p id=\"a\">&e; b</p>"
+         "<![CDATA[><script>x()</script>]]></body></html>");
+    save(root.filePath("fuzz_helperpage"), "svg",
+         "\x02<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"9\" height=\"9\">"
+         "<text id=\"a\">a</text></svg>");
+    save(root.filePath("fuzz_helperpage"), "xml",
+         "\x03<?xml version=\"1.0\"?><?xml-stylesheet type=\"text/xsl\" href=\"s.xsl\"?>"
+         "<a>a</a>");
     return 0;
 }

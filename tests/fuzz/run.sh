@@ -30,17 +30,24 @@ asan=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions="$here/lsan.supp"
 status=0
-for target in fuzz_mobifile fuzz_palmdoc fuzz_huffcdic fuzz_fb2 fuzz_epub fuzz_sidefiles \
-    fuzz_pagination fuzz_rar; do
+targets="fuzz_mobifile fuzz_palmdoc fuzz_huffcdic fuzz_fb2 fuzz_epub fuzz_sidefiles fuzz_pagination
+    fuzz_rar"
+# The helper's page loading is built where Qt WebKit is installed.
+if [ -x "$build/fuzz_helperpage" ]; then
+    targets="$targets fuzz_helperpage"
+fi
+for target in $targets; do
     corpus="$build/corpus/$target"
     mkdir -p "$corpus"
     echo "== $target (${seconds}s)"
-    # Allocations inside Qt's JSON parser carry its name only when the full
-    # stack is recorded (Qt has no frame pointers); see lsan.supp.
+    # Allocations inside Qt's JSON parser, Qt WebKit and the platform plugin
+    # carry their names only when the full stack is recorded (Qt has no frame
+    # pointers); see lsan.supp.
     options=$asan
-    if [ "$target" = fuzz_sidefiles ]; then
+    if [ "$target" = fuzz_sidefiles ] || [ "$target" = fuzz_helperpage ]; then
         options=$asan:fast_unwind_on_malloc=0
     fi
+
     if ! ASAN_OPTIONS=$options "$build/$target" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
         -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" \
         "$corpus" "$build/seeds/$target" >"$build/$target.log" 2>&1; then

@@ -1,4 +1,4 @@
-#include "reader/localnetworkaccess.h"
+#include "webpolicy/localnetworkaccess.h"
 #include "reader/viewerpage.h"
 #include "tests/support/testenvironment.h"
 

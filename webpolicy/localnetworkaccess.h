@@ -21,6 +21,9 @@ public:
 
     // Whether a GET of url would be let through.
     bool isAllowed(const QUrl &url) const;
+    // Where a path leads once links and "." and ".." are resolved; for a
+    // path that does not exist (yet), its cleaned absolute form.
+    static QString resolved(const QString &path);
     // Requests refused so far.
     int refusedCount() const { return m_refused; }
 

@@ -1,4 +1,4 @@
-#include "reader/localnetworkaccess.h"
+#include "webpolicy/localnetworkaccess.h"
 
 #include "core/logger.h"
 
@@ -7,18 +7,12 @@
 #include <QNetworkRequest>
 #include <QUrl>
 
-namespace {
-
-// Where a path leads once links and "." and ".." are resolved; for a path
-// that does not exist (yet), its cleaned absolute form.
-QString resolved(const QString &path)
+QString LocalNetworkAccess::resolved(const QString &path)
 {
     const QFileInfo info(path);
     const QString canonical = info.canonicalFilePath();
     return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
 }
-
-} // namespace
 
 LocalNetworkAccess::LocalNetworkAccess(QObject *parent)
     : QNetworkAccessManager(parent)
