@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/commandline.h"
+#include "app/crashinstaller.h"
 #include "app/mainview.h"
 #include "core/logger.h"
 #include "core/settings.h"
@@ -47,6 +48,8 @@ int main(int argc, char *argv[])
     qputenv("QT_AUTO_SCREEN_SCALE_FACTOR", "1");
     Application app(argc, argv);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, true);
+    // From here to the end of main a crash leaves a report.
+    const CrashInstaller crashInstaller;
 
     const QString message = CommandLine::buildMessage(QCoreApplication::arguments());
     if (app.sendMessage(message, 5000))

@@ -63,7 +63,8 @@ const QList<Rule> &rules()
         { QStringLiteral("reader"),
           {},
           { QStringLiteral("app"), QStringLiteral("pager"), QStringLiteral("library/view"),
-            QStringLiteral("standalone"), QStringLiteral("tools"), QStringLiteral("tests") } },
+            QStringLiteral("standalone"), QStringLiteral("crashreporter"), QStringLiteral("tools"),
+            QStringLiteral("tests") } },
         // The comic document and the image viewer: documents, archives and
         // the widget kit, nothing of the library or the reading view (which
         // includes them).
@@ -74,13 +75,18 @@ const QList<Rule> &rules()
         { QStringLiteral("pdf"),
           {},
           { QStringLiteral("app"), QStringLiteral("pager"), QStringLiteral("library"),
-            QStringLiteral("standalone"), QStringLiteral("tools"), QStringLiteral("tests") } },
+            QStringLiteral("standalone"), QStringLiteral("crashreporter"), QStringLiteral("tools"),
+            QStringLiteral("tests") } },
         { QStringLiteral("app"),
           {},
-          { QStringLiteral("pager"), QStringLiteral("standalone"), QStringLiteral("tools"),
-            QStringLiteral("tests") } },
+          { QStringLiteral("pager"), QStringLiteral("standalone"), QStringLiteral("crashreporter"),
+            QStringLiteral("tools"), QStringLiteral("tests") } },
         { QStringLiteral("standalone"),
           { QStringLiteral("core"), QStringLiteral("standalone") },
+          {} },
+        // The crash reporter is a program of its own beside the main one.
+        { QStringLiteral("crashreporter"),
+          { QStringLiteral("core"), QStringLiteral("platform"), QStringLiteral("crashreporter") },
           {} },
     };
     return table;
