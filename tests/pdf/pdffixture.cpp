@@ -89,6 +89,12 @@ bool rewrite(const QString &input, const QString &output, const Changes &changes
             QPDFObjectHandle root = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
             root.replaceKey("/Type", QPDFObjectHandle::newName("/Outlines"));
             addItems(pdf, pages, changes.outline, root);
+            if (changes.cyclicOutline) {
+                QPDFObjectHandle first = root.getKey("/First");
+                root.getKey("/Last").replaceKey("/Next", first);
+                first.replaceKey("/First", first);
+                first.replaceKey("/Last", first);
+            }
             pdf.getRoot().replaceKey("/Outlines", root);
         }
         if (changes.pageSize.isValid()) {

@@ -23,6 +23,9 @@ struct Changes
     // Page number (1-based) to its /Rotate value.
     QMap<int, int> rotations;
     QList<OutlineItem> outline;
+    // Points the last top-level item's /Next back at the first and the
+    // first item's /First at itself, as hostile files do.
+    bool cyclicOutline = false;
     // Every page's media box, when valid.
     QSizeF pageSize;
     QString author;

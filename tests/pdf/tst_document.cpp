@@ -363,6 +363,24 @@ private slots:
         QCOMPARE(plain.GetFirstOutline(), 0);
     }
 
+    // An outline that runs in a circle ends; the walk stays finite.
+    void cyclicOutline()
+    {
+        pdffixture::Changes changes;
+        changes.outline = { { QStringLiteral("One"), 1, {} }, { QStringLiteral("Two"), 2, {} } };
+        changes.cyclicOutline = true;
+        const QString cyclic = path(QStringLiteral("cyclic.pdf"));
+        QVERIFY(pdffixture::rewrite(m_plain, cyclic, changes));
+        Document document;
+        QCOMPARE(document.LoadFromFile(cyclic, QString()), 1);
+        const int count = document.OutlineCount();
+        QVERIFY(count >= 2 && count < 200);
+        int steps = 0;
+        for (int id = document.GetFirstOutline(); id > 0; id = document.GetNextOutline(id))
+            QVERIFY(++steps <= count);
+        QCOMPARE(document.PageCount(), 6);
+    }
+
     // Option 2: a record a line, the word in the sixth comma-separated
     // field, in double quotes.
     void pageTextRecords()
