@@ -97,6 +97,12 @@ std::shared_ptr<Instance> findInstance(int id)
 
 int createInstance()
 {
+    // Damaged files make poppler describe every fault it repairs on the
+    // standard error; the callers learn of failures from the error codes.
+    static std::once_flag quiet;
+    std::call_once(quiet, []() {
+        Poppler::setDebugErrorFunction([](const QString &, const QVariant &) {}, QVariant());
+    });
     Registry &r = registry();
     const std::lock_guard<std::mutex> lock(r.mutex);
     if (r.lastId == std::numeric_limits<int>::max())
@@ -123,38 +129,6 @@ bool releaseInstance(int id)
     const std::lock_guard<std::mutex> lock(released->mutex);
     released->closeDocument();
     return true;
-}
-
-void recordFailure(Instance &library, const char *)
-{
-    library.lastError = InternalFailure;
-}
-
-void setNotSupported(int id, bool clearText, bool clearBytes)
-{
-    const std::shared_ptr<Instance> library = findInstance(id);
-    if (!library)
-        return;
-    const std::lock_guard<std::mutex> lock(library->mutex);
-    library->lastError = NotSupported;
-    if (clearText)
-        library->textResult.clear();
-    if (clearBytes)
-        library->bytesResult.clear();
-}
-
-const wchar_t *notSupportedText(int id)
-{
-    setNotSupported(id, true, false);
-    const std::shared_ptr<Instance> library = findInstance(id);
-    return library ? library->textResult.c_str() : L"";
-}
-
-const char *notSupportedBytes(int id)
-{
-    setNotSupported(id, false, true);
-    const std::shared_ptr<Instance> library = findInstance(id);
-    return library ? library->bytesResult.c_str() : "";
 }
 
 } // namespace pdflibrary

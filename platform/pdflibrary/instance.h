@@ -132,8 +132,6 @@ inline std::wstring wide(const wchar_t *text)
     return text ? std::wstring(text) : std::wstring();
 }
 
-void recordFailure(Instance &library, const char *entry);
-
 template<typename Result, typename Function> Result call(int id, Function &&function)
 {
     const std::shared_ptr<Instance> library = findInstance(id);
@@ -143,7 +141,7 @@ template<typename Result, typename Function> Result call(int id, Function &&func
     try {
         return function(*library);
     } catch (...) {
-        recordFailure(*library, __func__);
+        library->lastError = InternalFailure;
         return Result();
     }
 }
@@ -160,7 +158,7 @@ template<typename Function> const wchar_t *callText(int id, Function &&function)
         library->textResult = function(*library);
     } catch (...) {
         library->textResult.clear();
-        recordFailure(*library, __func__);
+        library->lastError = InternalFailure;
     }
     return library->textResult.c_str();
 }
@@ -175,20 +173,35 @@ template<typename Function> const char *callBytes(int id, Function &&function)
         library->bytesResult = function(*library);
     } catch (...) {
         library->bytesResult.clear();
-        recordFailure(*library, __func__);
+        library->lastError = InternalFailure;
     }
     return library->bytesResult.c_str();
 }
 
-void setNotSupported(int id, bool clearText, bool clearBytes);
-
+// An entry point this library does not implement: failure, error code
+// NotSupported, an empty text or byte result.
 template<typename Result> Result notSupported(int id)
 {
-    setNotSupported(id, false, false);
-    return Result();
+    return call<Result>(id, [](Instance &library) {
+        library.lastError = NotSupported;
+        return Result();
+    });
 }
 
-const wchar_t *notSupportedText(int id);
-const char *notSupportedBytes(int id);
+inline const wchar_t *notSupportedText(int id)
+{
+    return callText(id, [](Instance &library) {
+        library.lastError = NotSupported;
+        return std::wstring();
+    });
+}
+
+inline const char *notSupportedBytes(int id)
+{
+    return callBytes(id, [](Instance &library) {
+        library.lastError = NotSupported;
+        return std::string();
+    });
+}
 
 } // namespace pdflibrary

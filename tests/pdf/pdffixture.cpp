@@ -106,14 +106,19 @@ bool rewrite(const QString &input, const QString &output, const Changes &changes
                 page.getObjectHandle().replaceKey("/MediaBox", box);
             }
         }
-        if (!changes.author.isEmpty()) {
+        if (!changes.author.isEmpty() || !changes.rawTitle.isEmpty()) {
             QPDFObjectHandle trailer = pdf.getTrailer();
             QPDFObjectHandle info = trailer.getKey("/Info");
             if (!info.isDictionary()) {
                 info = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
                 trailer.replaceKey("/Info", info);
             }
-            info.replaceKey("/Author", QPDFObjectHandle::newUnicodeString(utf8(changes.author)));
+            if (!changes.author.isEmpty())
+                info.replaceKey("/Author",
+                                QPDFObjectHandle::newUnicodeString(utf8(changes.author)));
+            if (!changes.rawTitle.isEmpty())
+                info.replaceKey("/Title",
+                                QPDFObjectHandle::newString(changes.rawTitle.toStdString()));
         }
         QPDFWriter writer(pdf, QFile::encodeName(output).constData());
         if (!changes.userPassword.isEmpty() || !changes.ownerPassword.isEmpty()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QMap>
 #include <QPageSize>
@@ -29,6 +30,8 @@ struct Changes
     // Every page's media box, when valid.
     QSizeF pageSize;
     QString author;
+    // The title as raw bytes of a PDF string, when not empty.
+    QByteArray rawTitle;
     QString userPassword;
     QString ownerPassword;
 };

@@ -12,8 +12,11 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 
+#include <atomic>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -411,6 +414,49 @@ private slots:
         QCOMPARE(document.GetInformation(5), QStringLiteral("vellumin tests"));
         QVERIFY(!document.GetInformation(6).isEmpty());
         QCOMPARE(document.GetInformation(42), QString());
+    }
+
+    // A text result is as long as the library says, NUL characters and
+    // all.
+    void textResultKeepsEmbeddedNul()
+    {
+        pdffixture::Changes changes;
+        changes.rawTitle = QByteArray("Vol\0ume", 7);
+        const QString file = path(QStringLiteral("nul.pdf"));
+        QVERIFY(pdffixture::rewrite(m_plain, file, changes));
+        Document document;
+        QCOMPARE(document.LoadFromFile(file, QString()), 1);
+        const QString title = document.title();
+        QCOMPARE(title.size(), 7);
+        QCOMPARE(title, QString::fromUtf16(u"Vol\0ume", 7));
+    }
+
+    // The reading view, a print job and the add-books worker each hold an
+    // engine of their own and may draw at the same time.
+    void enginesOnTwoThreads()
+    {
+        std::atomic<int> failures { 0 };
+        auto work = [&]() {
+            Document document;
+            if (document.LoadFromFile(path(QStringLiteral("book.pdf")), QString()) != 1) {
+                ++failures;
+                return;
+            }
+            for (int round = 0; round < 3; ++round) {
+                for (int page = 1; page <= document.PageCount(); ++page) {
+                    const QImage image = document.requestImage(page, 72);
+                    if (image.size() != document.pageSize(page) || !hasDarkPixels(image))
+                        ++failures;
+                }
+            }
+        };
+        std::unique_ptr<QThread> one(QThread::create(work));
+        std::unique_ptr<QThread> two(QThread::create(work));
+        one->start();
+        two->start();
+        QVERIFY(one->wait(120000));
+        QVERIFY(two->wait(120000));
+        QCOMPARE(failures.load(), 0);
     }
 
     // Information and encryption are written when the document is saved;

@@ -84,6 +84,40 @@ private slots:
         QCOMPARE(names.indexOf(QStringLiteral("DPLCreateLibrary")), 85);
     }
 
+    // The binding's members in the meta-object: the load state first, then
+    // one per forwarded entry point in table order, with the library's own
+    // parameter names.
+    void bindingMetaObject()
+    {
+        const QMetaObject &meta = OndarelPDFLibraryDLLQt1016::staticMetaObject;
+        QCOMPARE(QString::fromLatin1(meta.className()),
+                 QStringLiteral("OndarelPDFLibraryDLLQt1016"));
+        const int first = meta.methodOffset();
+        QStringList forwarded = tableNames();
+        for (const char *own :
+             { "DPLAddToBuffer", "DPLAnsiStringResultLength", "DPLCreateBuffer", "DPLCreateLibrary",
+               "DPLReleaseBuffer", "DPLReleaseLibrary", "DPLStringResultLength" })
+            QVERIFY(forwarded.removeOne(QString::fromLatin1(own)));
+        QCOMPARE(meta.methodCount() - first, forwarded.size() + 1);
+        QCOMPARE(meta.method(first).name(), QByteArray("LibraryLoaded"));
+        for (int i = 0; i < forwarded.size(); ++i)
+            QCOMPARE(QString::fromLatin1(meta.method(first + 1 + i).name()),
+                     forwarded.at(i).mid(3));
+
+        auto parameters = [&](const char *name) {
+            const int index = meta.indexOfMethod(meta.normalizedSignature(name));
+            return index < 0 ? QList<QByteArray>() : meta.method(index).parameterNames();
+        };
+        QCOMPARE(parameters("AddArcToPath(double,double,double)"),
+                 QList<QByteArray>({ "CenterX", "CenterY", "TotalAngle" }));
+        QCOMPARE(parameters("AddLinkToEmbeddedFile(double,double,double,double,int,QString,QString,"
+                            "int,int)")
+                         .last(),
+                 QByteArray("Transpareny"));
+        QCOMPARE(parameters("RenderPageToDC(double,int,gdi::HDC)"),
+                 QList<QByteArray>({ "DPI", "Page", "DC" }));
+    }
+
     void libraryExportsEveryName()
     {
         OndarelPDFLibraryDLL1016 loader(standInLibrary().toStdWString());
