@@ -210,13 +210,22 @@ bool HuffCdicDecoder::entry(quint32 index, const uchar **string, int *length, bo
 QByteArray HuffCdicDecoder::decode(const QByteArray &record)
 {
     m_output.clear();
-    if (!m_valid)
+    if (!m_valid || m_bookBudget <= 0)
         return QByteArray();
-    m_budget = codeBudget;
+    const qint64 allowed = qMin(codeBudget, m_bookBudget);
+    m_budget = allowed;
     m_stopped = false;
     const QByteArray data = padded(record);
     unpack(bytes(data), qint64(record.size()) * 8, 0);
+    m_bookBudget -= allowed - qMax<qint64>(m_budget, 0);
     return m_output;
+}
+
+qint64 HuffCdicDecoder::bookBudget(qint64 fileBytes)
+{
+    constexpr qint64 floor = 16 * codeBudget;
+    constexpr qint64 codesPerByte = 64;
+    return floor + codesPerByte * qMax<qint64>(fileBytes, 0);
 }
 
 bool HuffCdicDecoder::append(const uchar *data, int length)

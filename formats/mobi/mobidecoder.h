@@ -4,6 +4,8 @@
 #include <QHash>
 #include <QVector>
 
+#include <limits>
+
 namespace mobi {
 
 class MobiFile;
@@ -46,6 +48,18 @@ public:
 
     QByteArray decode(const QByteArray &record);
 
+    // Codes that all decode() calls of this decoder may spend together;
+    // unbounded until set. Each record has its own budget too, but a book of
+    // thousands of records whose dictionary spins each of them to that
+    // budget would still take minutes. Once it is spent, decode() answers
+    // empty records.
+    void setBookBudget(qint64 codes) { m_bookBudget = codes; }
+    bool isBudgetSpent() const { return m_bookBudget <= 0; }
+    // A book budget for a file of fileBytes: far more than real books need
+    // (a code takes at least one bit of the file, and nested expansions are
+    // reused), far less than minutes of work.
+    static qint64 bookBudget(qint64 fileBytes);
+
 private:
     struct Expansion
     {
@@ -68,6 +82,7 @@ private:
     quint32 m_maxCode[33] = {};
     QByteArray m_output;
     qint64 m_budget = 0;
+    qint64 m_bookBudget = std::numeric_limits<qint64>::max();
     qint64 m_cacheBytes = 0;
     bool m_stopped = false;
     bool m_valid = false;

@@ -240,9 +240,11 @@ QByteArray MobiFile::rawText() const
 
     const Compression kind = compression();
     std::unique_ptr<HuffCdicDecoder> huff;
-    if (kind == Compression::HuffCdic)
+    if (kind == Compression::HuffCdic) {
         huff.reset(new HuffCdicDecoder(*this, int(qMin<quint32>(m_firstHuffRecord, INT_MAX)),
                                        int(qMin<quint32>(m_huffRecordCount, INT_MAX))));
+        huff->setBookBudget(HuffCdicDecoder::bookBudget(m_size));
+    }
 
     // Real books decompress to a few times their size. The record list of a
     // hostile file may name the same bytes thousands of times (or each HUFF
@@ -264,6 +266,15 @@ QByteArray MobiFile::rawText() const
             decoded = decodePalmDoc(stored);
             break;
         case Compression::HuffCdic:
+            if (huff->isBudgetSpent()) {
+                Logger::instance()->write(
+                        QStringLiteral("MOBI: the dictionary takes more work than a book of %1 "
+                                       "bytes can; the text is cut at record %2")
+                                .arg(m_size)
+                                .arg(i),
+                        Logger::Warning);
+                return text;
+            }
             decoded = huff->decode(stored);
             break;
         case Compression::None:

@@ -42,6 +42,7 @@ private slots:
     void huffNested();
     void huffSelfNestingIsCutAndDecodingGoesOn();
     void huffExpansionBombIsCapped();
+    void huffBookBudgetIsSharedByAllRecords();
     void huffBadTables_data();
     void huffBadTables();
     void huffFixedCodeOverSeveralDictionaries();
@@ -168,6 +169,24 @@ void TestMobiDecoder::huffExpansionBombIsCapped()
     const QByteArray output = decoder.decode(code.encode({ level, level, level }));
     QCOMPARE(output.size(), mobi::HuffCdicDecoder::outputCap);
     QVERIFY(output.count('z') == output.size());
+}
+
+void TestMobiDecoder::huffBookBudgetIsSharedByAllRecords()
+{
+    QList<CdicEntry> entries { { "x", true }, { QByteArray(), false } };
+    entries[1].bytes = packBits("1111111011111110"); // entry 1, twice
+    FixedHuffCode layout(8, 8);
+    mobi::HuffCdicDecoder decoder(layout.huff(), { cdicRecord(entries, 8, 2) });
+    decoder.setBookBudget(3 << 20);
+    const QByteArray record = packBits("1111111111111110");
+    int decoded = 0;
+    for (int i = 0; i < 100 && !decoder.isBudgetSpent(); ++i) {
+        QCOMPARE(decoder.decode(record), QByteArray("x"));
+        ++decoded;
+    }
+    QVERIFY(decoder.isBudgetSpent());
+    QVERIFY2(decoded <= 4, QByteArray::number(decoded));
+    QCOMPARE(decoder.decode(record), QByteArray());
 }
 
 void TestMobiDecoder::huffBadTables_data()

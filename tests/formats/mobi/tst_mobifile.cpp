@@ -50,6 +50,7 @@ private slots:
     void damagedFilesNeverCrash();
     void recordListOutsideTheFile();
     void textOfSharedRecordsIsBounded();
+    void cyclicDictionaryWorkIsBoundedForTheBook();
     void missingFile();
     void bookMetadata();
     void headerNames();
@@ -348,6 +349,38 @@ void TestMobiFile::textOfSharedRecordsIsBounded()
     const QByteArray text = file->rawText();
     QCOMPARE(text.size(), 64 * 1024 * 1024);
     QVERIFY(text.startsWith("aaaa"));
+}
+
+void TestMobiFile::cyclicDictionaryWorkIsBoundedForTheBook()
+{
+    // Entry 1 expands into itself twice: every record spins until its own
+    // budget is spent. A thousand such records took many seconds; the book
+    // as a whole may spend no more than its size allows.
+    FixedHuffCode code(8, 8);
+    const int letter = code.addLiteral("x");
+    const int cycle = code.addNested({ 1, 1 });
+    QCOMPARE(cycle, 1);
+    MobiLayout layout;
+    layout.compression = 17480;
+    layout.huff = &code;
+    for (int i = 0; i < 1000; ++i)
+        layout.textRecords.append(code.encode({ letter, cycle }));
+    const auto file = mobi::MobiFile::fromBytes(makeMobi(layout));
+    const QByteArray text = file->rawText();
+    QVERIFY(text.startsWith("xx"));
+    QVERIFY2(text.count('x') < 100, QByteArray::number(text.count('x')));
+
+    // A real book of as many records decodes to its end.
+    FixedHuffCode plain(8, 8);
+    const int word = plain.addLiteral("word ");
+    const int twice = plain.addNested({ word, word });
+    MobiLayout book;
+    book.compression = 17480;
+    book.huff = &plain;
+    for (int i = 0; i < 1000; ++i)
+        book.textRecords.append(plain.encode({ twice, word }));
+    const QByteArray words = mobi::MobiFile::fromBytes(makeMobi(book))->rawText();
+    QCOMPARE(words.count("word "), 3000);
 }
 
 void TestMobiFile::missingFile()
