@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDebug>
+#include <QFile>
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QImageReader>
@@ -277,24 +278,65 @@ QString TextDocument::titleOfSection(const QList<TocItem> &entries, int position
 
 QImage TextDocument::decodeImage(const QByteArray &data, qint64 *pixelBudget)
 {
-    // Books carry pictures of a few megapixels; a header that claims more
-    // is taken as damaged rather than allocated.
-    constexpr int maximumSide = 20000;
-    constexpr qint64 maximumArea = 40000000;
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
-    const QSize size = reader.size();
-    const qint64 area = qint64(size.width()) * size.height();
-    if (!size.isValid() || size.width() > maximumSide || size.height() > maximumSide
-        || area > maximumArea || (pixelBudget && area > *pixelBudget))
+    qint64 left = pixelBudget ? *pixelBudget : 0;
+    if (!allowPictureSize(reader.size(), pixelBudget ? &left : nullptr))
         return QImage();
     QImage image = reader.read();
     if (pixelBudget && !image.isNull())
-        *pixelBudget -= area;
+        *pixelBudget = left;
     return image;
+}
+
+bool TextDocument::allowPictureSize(const QSize &size, qint64 *pixelBudget)
+{
+    // Books carry pictures of a few megapixels; a header that claims more
+    // is taken as damaged rather than allocated.
+    constexpr int maximumSide = 20000;
+    constexpr qint64 maximumArea = 40000000;
+    const qint64 area = qint64(size.width()) * size.height();
+    if (!size.isValid() || size.isEmpty() || size.width() > maximumSide
+        || size.height() > maximumSide || area > maximumArea
+        || (pixelBudget && area > *pixelBudget))
+        return false;
+    if (pixelBudget)
+        *pixelBudget -= area;
+    return true;
+}
+
+QImage TextDocument::decodeScaledImage(QIODevice *device, const QSize &bound, qint64 *pixelBudget)
+{
+    QImageReader reader(device);
+    reader.setDecideFormatFromContent(true);
+    const QSize size = reader.size();
+    qint64 left = pixelBudget ? *pixelBudget : 0;
+    if (!allowPictureSize(size, pixelBudget ? &left : nullptr))
+        return QImage();
+    const QSize target = size.scaled(bound, Qt::KeepAspectRatio).boundedTo(size);
+    if (target.isEmpty())
+        return QImage();
+    if (target != size && reader.supportsOption(QImageIOHandler::ScaledSize))
+        reader.setScaledSize(target);
+    QImage image = reader.read();
+    if (image.isNull())
+        return image;
+    if (pixelBudget)
+        *pixelBudget = left;
+    if (image.size() != target)
+        image = image.scaled(target, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+QImage TextDocument::decodeScaledImage(const QString &path, const QSize &bound, qint64 *pixelBudget)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QImage();
+    return decodeScaledImage(&file, bound, pixelBudget);
 }
 
 qint64 TextDocument::pictureBudget(qint64 bookBytes)

@@ -80,6 +80,19 @@ public:
     // picture has more pixels than are left in it; the pixels decoded are
     // taken from it. Callable from any thread.
     static QImage decodeImage(const QByteArray &data, qint64 *pixelBudget = nullptr);
+    // The one check behind the decoders here: whether a picture whose
+    // header declares size may be decoded, and with pixelBudget whether it
+    // fits what is left in it (the pixels are then taken from it).
+    static bool allowPictureSize(const QSize &size, qint64 *pixelBudget = nullptr);
+    // A picture read to fit within bound (its aspect kept, never enlarged),
+    // under the same header check as decodeImage(); a null image when the
+    // check fails or the data is no picture. Formats that can decode at a
+    // smaller size (JPEG) never hold the full picture. Callable from any
+    // thread.
+    static QImage decodeScaledImage(QIODevice *device, const QSize &bound,
+                                    qint64 *pixelBudget = nullptr);
+    static QImage decodeScaledImage(const QString &path, const QSize &bound,
+                                    qint64 *pixelBudget = nullptr);
     // The pixels all the pictures of one book may decode to together, for
     // decodeImage(): a floor that a few of the largest pictures fit, more
     // for a larger book file (bookBytes).

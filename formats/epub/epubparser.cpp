@@ -6,9 +6,11 @@
 #include "core/paths.h"
 #include "document/domloader.h"
 #include "document/scriptstripper.h"
+#include "document/textdocument.h"
 #include "document/tocfile.h"
 #include "formats/epub/epubdocument.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
@@ -16,6 +18,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSet>
@@ -162,6 +166,7 @@ QString EpubParser::decodeHref(const QString &href)
 int EpubParser::open(const QString &filePath, bool metadataOnly)
 {
     m_bookFolder = Paths::bookPath(filePath);
+    m_filePath = filePath;
     m_metadataOnly = metadataOnly;
     if (metadataOnly)
         return openMetadataOnly(filePath);
@@ -556,6 +561,35 @@ void EpubParser::stripDocument(const QString &path)
     }
 }
 
+void EpubParser::checkPicture(const QString &path, qint64 *pixelBudget)
+{
+    // The formats the web page decodes itself; a vector picture is drawn
+    // at the size of the page.
+    static const QList<QByteArray> decoded = { "png", "jpeg", "jpg", "gif", "bmp", "ico", "webp" };
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    if (!reader.canRead() || !decoded.contains(reader.format().toLower()))
+        return;
+    if (TextDocument::allowPictureSize(reader.size(), pixelBudget))
+        return;
+    log(QStringLiteral("Picture of %1x%2 pixels left out:%3")
+                .arg(reader.size().width())
+                .arg(reader.size().height())
+                .arg(path),
+        Logger::Warning);
+    reader.setDevice(nullptr);
+    // An empty picture in its place: the page shows nothing there, and the
+    // file is not unpacked again.
+    QImage empty(1, 1, QImage::Format_ARGB32);
+    empty.fill(Qt::transparent);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    empty.save(&buffer, "PNG");
+    if (!replaceFile(path, bytes))
+        QFile::remove(path);
+}
+
 void EpubParser::loadSpine()
 {
     QElapsedTimer timer;
@@ -603,10 +637,17 @@ void EpubParser::loadSpine()
     };
     for (int i = 1; i < files.size(); ++i)
         strip(QDir::toNativeSeparators(spineFilePath(files.at(i))));
+    // The web page decodes every picture whole, whatever its size: each is
+    // held to the size check of the other readers' pictures, and all of
+    // them together to a budget for the book's size.
+    qint64 pixelBudget = TextDocument::pictureBudget(QFileInfo(m_filePath).size());
     for (const QString &entry : qAsConst(m_entries)) {
         const QString path = ArchivePath::join(m_bookFolder, entry);
-        if (!path.isNull() && !path.endsWith(QLatin1Char('/')) && !isInertFile(path))
+        if (path.isNull() || path.endsWith(QLatin1Char('/')))
+            continue;
+        if (!isInertFile(path))
             strip(QDir::toNativeSeparators(path));
+        checkPicture(path, &pixelBudget);
     }
 
     QString error;

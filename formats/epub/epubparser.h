@@ -76,12 +76,16 @@ private:
     // Strips the scripts from one file of the book, or removes it when that
     // cannot be done.
     void stripDocument(const QString &path);
+    // Puts an empty picture in place of a picture that fails the size check
+    // or does not fit in what is left of pixelBudget.
+    void checkPicture(const QString &path, qint64 *pixelBudget);
     // True when the first readable XHTML spine document does not parse.
     bool probeEncryption(const std::function<QString(const QString &href)> &fileOfHref);
 
     EpubDocument *m_document;
     BookInfo m_info;
     QString m_bookFolder;
+    QString m_filePath;
     // The archive's entry names, listed once per open.
     QStringList m_entries;
     bool m_metadataOnly = false;

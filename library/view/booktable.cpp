@@ -4,6 +4,7 @@
 #include "library/model/bookmodel.h"
 #include "library/view/booktabledelegate.h"
 #include "library/view/booktableheader.h"
+#include "library/workers/bookmetadata.h"
 
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -189,7 +190,7 @@ QPixmap BookTable::dragPixmap(const QModelIndexList &rows)
         path = rows.first().data(BookModel::CoverRole).toString();
     QPixmap pixmap;
     if (!path.isEmpty() && QFileInfo::exists(path))
-        pixmap.load(path);
+        pixmap = QPixmap::fromImage(BookMetadata::readCover(path, QSize(dragHeight, dragHeight)));
     if (pixmap.isNull())
         pixmap.load(BookTableDelegate::defaultCover());
     if (pixmap.isNull())

@@ -2,6 +2,7 @@
 
 #include "library/model/bookmodel.h"
 #include "library/view/booktable.h"
+#include "library/workers/bookmetadata.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -102,7 +103,9 @@ QPixmap BookTableDelegate::thumbnail(const QString &coverPath)
     QPixmap pixmap;
     if (QPixmapCache::find(thumbnailCacheKey(path), &pixmap))
         return pixmap;
-    QImage image(path);
+    QImage image = path == defaultCover()
+            ? QImage(path)
+            : BookMetadata::readCover(path, thumbnailSize() * 2);
     // A cover file that no longer decodes (cut short, overwritten) shows
     // the default cover rather than an empty frame.
     if (image.isNull() && path != defaultCover()) {

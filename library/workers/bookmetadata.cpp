@@ -2,6 +2,7 @@
 
 #include "core/logger.h"
 #include "core/paths.h"
+#include "document/textdocument.h"
 #include "formats/epub/epubparser.h"
 #include "formats/fb2/fbmetadata.h"
 #include "formats/mobi/mobimetadata.h"
@@ -75,7 +76,17 @@ BookMetadata::Result BookMetadata::readEpub(BookDto &book)
     const epub::BookInfo &info = parser.info();
     book.title = info.title();
     book.author = info.creator.isEmpty() ? tr("Unknown") : info.creator.first();
-    book.cover = info.coverPath();
+    // The book's own picture may be of any size: the library keeps a copy
+    // read to a cover's size.
+    if (!info.coverPath().isEmpty()) {
+        result.cover = readCover(info.coverPath());
+        if (result.cover.isNull()) {
+            Logger::instance()->write(
+                    QStringLiteral("The cover %1 is no picture of a size a cover can have")
+                            .arg(info.coverPath()),
+                    Logger::Warning);
+        }
+    }
 
     const auto join = [](const QStringList &values) { return values.join(QLatin1Char(' ')); };
     setMeta(book, Identifier, join(info.identifier));
@@ -138,10 +149,19 @@ BookMetadata::Result BookMetadata::readWithoutReader(BookDto &book)
     return Result();
 }
 
-QString BookMetadata::writeCover(const QImage &image, const QString &bookFilePath)
+QImage BookMetadata::readCover(const QString &path, const QSize &bound)
 {
-    if (image.isNull())
+    return TextDocument::decodeScaledImage(path, bound);
+}
+
+QString BookMetadata::writeCover(const QImage &picture, const QString &bookFilePath)
+{
+    if (picture.isNull())
         return QString();
+    const QSize bound = coverBound();
+    const QImage image = picture.width() > bound.width() || picture.height() > bound.height()
+            ? picture.scaled(bound, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+            : picture;
     const QString path = Paths::bookPath(bookFilePath) + QStringLiteral("/cover.png");
     // The shelf shows whatever file the row names: a half-written cover
     // must never take the name.

@@ -64,6 +64,15 @@ public:
     // the file could not be written (the reason then goes to the log).
     static QString writeCover(const QImage &image, const QString &bookFilePath);
 
+    // The largest cover kept: room for the shelf's tiles and the
+    // properties, far below what a picture bomb would take.
+    static QSize coverBound() { return QSize(600, 900); }
+    // A cover picture file read to fit within bound, under the size check
+    // of the book readers' picture decoder: a huge or damaged file gives a
+    // null image, never gigabytes. Every view that shows a cover reads it
+    // through here. Callable from any thread.
+    static QImage readCover(const QString &path, const QSize &bound = coverBound());
+
     // The file name up to its first dot ("my" for "my.first.book.fb2").
     static QString fileTitle(const QString &path);
 

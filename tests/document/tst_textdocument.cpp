@@ -1,6 +1,8 @@
 #include "document/textdocument.h"
+#include "tests/document/picturefixture.h"
 #include "tests/support/testenvironment.h"
 
+#include <QBuffer>
 #include <QSignalSpy>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -10,6 +12,8 @@ class TestTextDocument : public QObject
     Q_OBJECT
 private slots:
     void emptyDocument();
+    void scaledPictures_data();
+    void scaledPictures();
     void noViewPortMeansOnePage();
     void interfaceCast();
     void navigation_data();
@@ -36,6 +40,67 @@ void TestTextDocument::fillPaged(TextDocument &document)
     document.setHtml(html);
     document.setMargings(QMargins(10, 10, 10, 10));
     document.setViewPortSize(QSize(400, 300));
+}
+
+namespace {
+
+QByteArray encoded(int width, int height, const char *format)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+} // namespace
+
+void TestTextDocument::scaledPictures_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QSize>("bound");
+    QTest::addColumn<qint64>("budget");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<qint64>("budgetLeft");
+
+    QTest::newRow("bomb") << PictureFixture::pngClaiming(23000, 23000) << QSize(600, 900)
+                          << qint64(-1) << QSize() << qint64(-1);
+    QTest::newRow("one side too long") << PictureFixture::pngClaiming(30000, 10) << QSize(600, 900)
+                                       << qint64(-1) << QSize() << qint64(-1);
+    QTest::newRow("jpeg scaled while read") << encoded(1200, 800, "JPG") << QSize(300, 300)
+                                            << qint64(-1) << QSize(300, 200) << qint64(-1);
+    QTest::newRow("png scaled") << encoded(400, 1000, "PNG") << QSize(100, 100) << qint64(-1)
+                                << QSize(40, 100) << qint64(-1);
+    QTest::newRow("small never enlarged") << encoded(20, 10, "PNG") << QSize(600, 900)
+                                          << qint64(-1) << QSize(20, 10) << qint64(-1);
+    QTest::newRow("pixels taken from the budget")
+            << encoded(100, 50, "PNG") << QSize(10, 10) << qint64(6000) << QSize(10, 5)
+            << qint64(1000);
+    QTest::newRow("over the budget") << encoded(100, 50, "PNG") << QSize(10, 10) << qint64(4999)
+                                     << QSize() << qint64(4999);
+    QTest::newRow("no picture") << QByteArray("<p>text</p>") << QSize(10, 10) << qint64(-1)
+                                << QSize() << qint64(-1);
+}
+
+void TestTextDocument::scaledPictures()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(QSize, bound);
+    QFETCH(qint64, budget);
+    QFETCH(QSize, size);
+    QFETCH(qint64, budgetLeft);
+    QBuffer buffer(&data);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    qint64 left = budget;
+    const QImage image
+            = TextDocument::decodeScaledImage(&buffer, bound, budget < 0 ? nullptr : &left);
+    QCOMPARE(image.size(), size.isValid() ? size : QSize(0, 0));
+    QCOMPARE(left, budgetLeft);
+    // The whole-picture decoder applies the same check.
+    if (!size.isValid())
+        QVERIFY(TextDocument::decodeImage(data, budget < 0 ? nullptr : &left).isNull());
 }
 
 void TestTextDocument::emptyDocument()

@@ -1,14 +1,18 @@
 #include "formats/epub/epubdocument.h"
 #include "formats/epub/epubparser.h"
 #include "tests/archive/zipfixture.h"
+#include "tests/document/picturefixture.h"
 #include "tests/support/testenvironment.h"
 
 #include "core/paths.h"
 #include "document/tocfile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QImage>
+#include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -40,6 +44,7 @@ private slots:
     void hostileNamesStayInStorage();
     void nonAsciiNames();
     void scriptsAreStripped();
+    void picturesAreBounded();
     void tocTree();
     void tocDepthIsCapped();
     void tocIsWrittenOnce();
@@ -92,6 +97,41 @@ QByteArray TestEpubParser::readFile(const QString &path)
 QJsonArray TestEpubParser::tocOf(const QString &book)
 {
     return QJsonDocument::fromJson(readFile(TocFile::path(book))).array();
+}
+
+void TestEpubParser::picturesAreBounded()
+{
+    // The web page decodes every picture whole: a few bytes that claim
+    // 23000 x 23000 pixels would take gigabytes, under any name.
+    const auto real = [](int width, int height) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::green);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes;
+    };
+    Epub epub;
+    epub.extra = { { QStringLiteral("OEBPS/bomb.png"), PictureFixture::pngClaiming(23000, 23000) },
+                   { QStringLiteral("OEBPS/named.dat"), PictureFixture::pngClaiming(23000, 23000) },
+                   { QStringLiteral("OEBPS/images/fine.png"), real(10, 10) },
+                   // Each within the limit of one picture, together over the
+                   // budget of so small a book.
+                   { QStringLiteral("OEBPS/big1.png"), PictureFixture::pngClaiming(6000, 5000) },
+                   { QStringLiteral("OEBPS/big2.png"), PictureFixture::pngClaiming(6000, 5000) },
+                   { QStringLiteral("OEBPS/big3.png"), PictureFixture::pngClaiming(6000, 5000) } };
+    const QString path = write(epub, QStringLiteral("pictures.epub"));
+    epub::EpubDocument document(path);
+    QVERIFY(document.load());
+    const QString folder = Paths::bookPath(path) + QStringLiteral("/OEBPS/");
+    const auto sizeOf = [&](const QString &name) { return QImageReader(folder + name).size(); };
+    QCOMPARE(sizeOf(QStringLiteral("bomb.png")), QSize(1, 1));
+    QCOMPARE(sizeOf(QStringLiteral("named.dat")), QSize(1, 1));
+    QCOMPARE(sizeOf(QStringLiteral("images/fine.png")), QSize(10, 10));
+    QCOMPARE(sizeOf(QStringLiteral("big1.png")), QSize(6000, 5000));
+    QCOMPARE(sizeOf(QStringLiteral("big2.png")), QSize(6000, 5000));
+    QCOMPARE(sizeOf(QStringLiteral("big3.png")), QSize(1, 1));
 }
 
 void TestEpubParser::minimalBook()

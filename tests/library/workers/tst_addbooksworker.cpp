@@ -4,7 +4,9 @@
 #include "core/settingsfile.h"
 #include "library/db/bookprovider.h"
 #include "library/workers/addbooksworker.h"
+#include "library/workers/bookmetadata.h"
 #include "tests/archive/zipfixture.h"
+#include "tests/document/picturefixture.h"
 #include "tests/formats/mobi/mobiwriter.h"
 
 #include <QDir>
@@ -169,6 +171,7 @@ private slots:
     void emptyRunSignalOrder();
     void folderWithoutBooks();
     void addsFolderOnceAndSkipsBadBooks();
+    void coversAreReadToACoversSize();
     void addBookFile_data();
     void addBookFile();
     void drmProtected();
@@ -351,6 +354,37 @@ void TestAddBooksWorker::addsFolderOnceAndSkipsBadBooks()
     QCOMPARE(second.total, 10);
     QCOMPARE(bookRows(), rows);
     QCOMPARE(tmpFolders().size(), tmpBefore.size() + 1);
+}
+
+void TestAddBooksWorker::coversAreReadToACoversSize()
+{
+    const QString folder = m_dir.filePath(QStringLiteral("covers"));
+    QVERIFY(QDir().mkpath(folder));
+    const auto writeCovered = [&](const QString &title, const QByteArray &picture) {
+        ZipFixture::Epub book;
+        book.title = title;
+        book.metadata = QStringLiteral("<meta name=\"cover\" content=\"cover-img\"/>");
+        book.manifest = QStringLiteral(
+                "<item id=\"cover-img\" href=\"cover.png\" media-type=\"image/png\"/>");
+        book.extra = { { QStringLiteral("OEBPS/cover.png"), picture } };
+        return book.write(folder + QLatin1Char('/') + title + QStringLiteral(".epub"));
+    };
+    // A few bytes that claim 23000 x 23000 pixels: gigabytes if trusted.
+    QVERIFY(writeCovered(QStringLiteral("Bomb"), PictureFixture::pngClaiming(23000, 23000)));
+    QVERIFY(writeCovered(QStringLiteral("Large"), mobitest::picture(1200, 1800, "JPG")));
+    const Run run = addBooks({ folder });
+    QCOMPARE(run.completeCount, 2);
+
+    const BookDto bomb = bookTitled(QStringLiteral("Bomb"));
+    QVERIFY(bomb.id > 0);
+    QVERIFY(bomb.cover.isEmpty());
+    const BookDto large = bookTitled(QStringLiteral("Large"));
+    QCOMPARE(QImage(large.cover).size(), QSize(600, 900));
+    // The views read any cover file through the same bounded reader.
+    QVERIFY(BookMetadata::readCover(Paths::bookPath(bomb.fullPath)
+                                    + QStringLiteral("/OEBPS/cover.png"))
+                    .isNull());
+    QCOMPARE(BookMetadata::readCover(large.cover, QSize(60, 60)).size(), QSize(40, 60));
 }
 
 void TestAddBooksWorker::addBookFile_data()
