@@ -88,6 +88,28 @@ const QList<Rule> &rules()
         { QStringLiteral("crashreporter"),
           { QStringLiteral("core"), QStringLiteral("platform"), QStringLiteral("crashreporter") },
           {} },
+        // The reader's engine, from its helpers up to its text model.
+        { QStringLiteral("standalone/util"),
+          { QStringLiteral("core"), QStringLiteral("standalone/util") },
+          {} },
+        { QStringLiteral("standalone/web"),
+          { QStringLiteral("core"), QStringLiteral("standalone/util"),
+            QStringLiteral("standalone/web") },
+          {} },
+        { QStringLiteral("standalone/gfx"),
+          { QStringLiteral("core"), QStringLiteral("standalone/util"),
+            QStringLiteral("standalone/web"), QStringLiteral("standalone/gfx") },
+          {} },
+        { QStringLiteral("standalone/settings"),
+          { QStringLiteral("core"), QStringLiteral("standalone/util"),
+            QStringLiteral("standalone/web"), QStringLiteral("standalone/gfx"),
+            QStringLiteral("standalone/settings") },
+          {} },
+        { QStringLiteral("standalone/text"),
+          { QStringLiteral("core"), QStringLiteral("standalone/util"),
+            QStringLiteral("standalone/web"), QStringLiteral("standalone/gfx"),
+            QStringLiteral("standalone/settings"), QStringLiteral("standalone/text") },
+          {} },
     };
     return table;
 }
