@@ -2,6 +2,8 @@
 
 #include "standalone/util/prompts.h"
 
+#include <cstdlib>
+
 namespace divad {
 
 CMemCanvas::CMemCanvas() = default;
@@ -23,8 +25,13 @@ bool CMemCanvas::Create(DrawContext *target)
     m_target = target;
     const int width = qMax(1, m_rect.width());
     const int height = qMax(1, m_rect.height());
-    if (qint64(width) * height * 4 <= MaximumBytes)
-        m_image = QImage(width, height, QImage::Format_RGB32);
+    // Zeroed memory from the system costs nothing until it is drawn on, so a
+    // tall canvas of which only a few pages are ever shown stays cheap.
+    if (qint64(width) * height * 4 <= MaximumBytes) {
+        if (void *pixels = calloc(size_t(width) * size_t(height), 4))
+            m_image = QImage(static_cast<uchar *>(pixels), width, height, width * 4,
+                             QImage::Format_RGB32, free, pixels);
+    }
     if (m_image.isNull()) {
         ShowMessageBox(QStringLiteral("创建位图失败！文件太大，请分割文件！"));
         return true;

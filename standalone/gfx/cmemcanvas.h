@@ -27,9 +27,9 @@ public:
 
     // Rectangle (x, y, x + width, y + height), then Create(target).
     bool Setup(DrawContext *target, int x, int y, int width, int height);
-    // Makes an image (not yet cleared) of the rectangle's size, at least
-    // 1 x 1, dropping the old one. target may be null for a canvas that is
-    // only ever copied from. Always true; IsValid() tells whether it worked.
+    // Makes a black image of the rectangle's size, at least 1 x 1, dropping
+    // the old one. target may be null for a canvas that is only ever copied
+    // from. Always true; IsValid() tells whether it worked.
     bool Create(DrawContext *target);
     void Release();
     bool IsValid() const;

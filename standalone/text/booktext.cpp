@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTextLayout>
 
 #include <vector>
 
@@ -31,16 +32,19 @@ namespace {
         return true;
     }
 
-    void removeBytes(QByteArray *text, const char *unwanted)
+    // The end of pattern when it stands at data[start], line ends inside it
+    // ignored; -1 when it does not.
+    int matchSkippingLineEnds(const char *data, int length, int start, const char *pattern)
     {
-        char *data = text->data();
-        const int length = text->size();
-        int kept = 0;
-        for (int i = 0; i < length; ++i) {
-            if (!strchr(unwanted, data[i]) || data[i] == 0)
-                data[kept++] = data[i];
+        int i = start;
+        for (const char *p = pattern; *p; ++p) {
+            while (i < length && (data[i] == '\r' || data[i] == '\n'))
+                ++i;
+            if (i >= length || data[i] != *p)
+                return -1;
+            ++i;
         }
-        text->truncate(kept);
+        return i;
     }
 
     // Given the positions (in width units) where characters start, followed by
@@ -184,22 +188,44 @@ QByteArray BookText::HtmlToText(const QByteArray &text)
 {
     if (text.size() < 10)
         return text;
-    QByteArray result = text;
-    // Line ends of the source mean nothing; only these tags break lines.
-    removeBytes(&result, "\r\n");
-    result.replace("</title>", "\r\n");
-    result.replace("<p>", "\r\n");
-    result.replace("<br>", "\r\n");
-    // Every run of spaces goes, whatever its length.
-    removeBytes(&result, " ");
+    // First pass: line ends of the source go (a tag split by one still
+    // counts), "</title>", "<p>" and "<br>" as written become line breaks,
+    // and every space goes.
+    static const char *const breaks[] = { "</title>", "<p>", "<br>" };
+    const char *in = text.constData();
+    const int length = text.size();
+    QByteArray result(length + length / 2 + 2, Qt::Uninitialized);
+    char *out = result.data();
+    int kept = 0;
+    for (int i = 0; i < length; ++i) {
+        const char byte = in[i];
+        if (byte == '\r' || byte == '\n' || byte == ' ')
+            continue;
+        if (byte == '<') {
+            int end = -1;
+            for (const char *tag : breaks) {
+                end = matchSkippingLineEnds(in, length, i, tag);
+                if (end >= 0)
+                    break;
+            }
+            if (end >= 0) {
+                out[kept++] = '\r';
+                out[kept++] = '\n';
+                i = end - 1;
+                continue;
+            }
+        }
+        out[kept++] = byte;
+    }
+    result.truncate(kept);
     if (result.size() < 10)
         return result;
 
+    // Second pass: tags are dropped, with no regard to quotes or comments.
     char *data = result.data();
-    const int length = result.size();
-    int kept = 0;
+    kept = 0;
     bool copying = true;
-    for (int i = 0; i < length; ++i) {
+    for (int i = 0; i < result.size(); ++i) {
         const char byte = data[i];
         if (byte == '<')
             copying = false;
@@ -210,10 +236,36 @@ QByteArray BookText::HtmlToText(const QByteArray &text)
     }
     result.truncate(kept);
 
-    result.replace("&lt;", "<");
-    result.replace("&gt;", ">");
-    result.replace("&amp;", "&");
-    result.replace("&nbsp;", " ");
+    // Four entities, as if each were replaced through the whole text in
+    // turn: "&amp;lt;" stays "&lt;", but "&amp;nbsp;" ends as a space.
+    const auto at = [&](int i, const char *entity) {
+        return qstrncmp(data + i, entity, qstrlen(entity)) == 0;
+    };
+    const int stripped = result.size();
+    kept = 0;
+    for (int i = 0; i < stripped;) {
+        if (data[i] != '&') {
+            data[kept++] = data[i++];
+        } else if (at(i, "&lt;")) {
+            data[kept++] = '<';
+            i += 4;
+        } else if (at(i, "&gt;")) {
+            data[kept++] = '>';
+            i += 4;
+        } else if (at(i, "&amp;nbsp;")) {
+            data[kept++] = ' ';
+            i += 10;
+        } else if (at(i, "&amp;")) {
+            data[kept++] = '&';
+            i += 5;
+        } else if (at(i, "&nbsp;")) {
+            data[kept++] = ' ';
+            i += 6;
+        } else {
+            data[kept++] = data[i++];
+        }
+    }
+    result.truncate(kept);
     return result;
 }
 

@@ -6,20 +6,26 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QVector>
+
+#include <memory>
 
 class QPaintDevice;
+class QTextLayout;
 
 namespace divad {
 
 class ReaderSettings;
 
 // The open book: its text in code page 936 cut into volumes, the encoding
-// of its file, its path, and the layout of the volume on screen, which is
-// drawn once into the volume canvas (black text on white, lines one line
-// height apart) and then cut into pages and spreads by arithmetic. The
-// reading window copies page lines out of VolumeCanvas() at
-// PageSourceOffset(). One process-wide instance (bookText()); tests make
-// their own. User-interface thread.
+// of its file, its path, and the layout of the volume on screen. A volume is
+// wrapped once into lines one line height apart on the volume canvas (black
+// text on white) and then cut into pages and spreads by arithmetic. The
+// reading window copies page lines out of SpreadCanvas(spread) at
+// PageSourceOffset(spread, left); the lines of a page are drawn the first
+// time its spread is asked for, so a volume is ready as soon as it is
+// wrapped. One process-wide instance (bookText()); tests make their own.
+// User-interface thread.
 class BookText
 {
 public:
@@ -96,6 +102,10 @@ public:
     // begins.
     int PageSourceOffset(int spread, bool left) const;
     static int RightPageIndex(int spread) { return 2 * spread + 1; }
+    // The volume canvas with both pages of spread drawn on it.
+    const CMemCanvas &SpreadCanvas(int spread);
+    // The volume canvas as it stands: rows of pages no spread has asked for
+    // yet are black.
     const CMemCanvas &VolumeCanvas() const { return m_volumeCanvas; }
     void ReleaseVolumeCanvas();
 
@@ -104,6 +114,7 @@ public:
 
 private:
     bool fail(const QString &message, bool tellUser);
+    void drawPage(int page);
     ReaderSettings &settings() const;
 
     ReaderSettings *m_settings = nullptr;
@@ -120,6 +131,9 @@ private:
     int m_spreadCount = 10;
     int m_currentSpread = 0;
     CMemCanvas m_volumeCanvas;
+    // The wrapped volume, kept to draw pages from; and which pages are drawn.
+    std::unique_ptr<QTextLayout> m_layout;
+    QVector<bool> m_pageDrawn;
     QString m_lastError;
 };
 

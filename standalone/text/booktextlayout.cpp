@@ -84,6 +84,8 @@ int BookText::PageSourceOffset(int spread, bool left) const
 void BookText::ReleaseVolumeCanvas()
 {
     m_volumeCanvas.Release();
+    m_layout.reset();
+    m_pageDrawn.clear();
 }
 
 bool BookText::LayoutVolume(int index, const QPaintDevice *window, int pageTextWidth,
@@ -98,23 +100,23 @@ bool BookText::LayoutVolume(int index, const QPaintDevice *window, int pageTextW
     const QFont font = settings().BookFont();
     const int lineHeight = sampleLineHeight(font);
 
-    QTextLayout layout(volumeString(m_volumes.at(index)), font);
+    auto layout = std::make_unique<QTextLayout>(volumeString(m_volumes.at(index)), font);
     QTextOption option;
     // A word wider than the page breaks inside rather than running off it.
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    layout.setCacheEnabled(true);
+    layout->setTextOption(option);
+    layout->setCacheEnabled(true);
     const qreal width = qMax(1, pageTextWidth);
     qreal widest = 0;
     int lines = 0;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    layout->beginLayout();
+    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
         line.setLineWidth(width);
         line.setPosition(QPointF(0, qreal(lines) * lineHeight));
         widest = qMax(widest, line.naturalTextWidth());
         ++lines;
     }
-    layout.endLayout();
+    layout->endLayout();
     lines = qMax(1, lines);
     const int blockWidth = qBound(1, int(std::ceil(widest)), qMax(1, pageTextWidth));
     const qint64 blockHeight = qint64(lines) * lineHeight;
@@ -123,12 +125,7 @@ bool BookText::LayoutVolume(int index, const QPaintDevice *window, int pageTextW
     if (blockHeight <= INT_MAX)
         m_volumeCanvas.Setup(nullptr, 0, 0, blockWidth, int(blockHeight));
     m_volumeCanvas.SetColour(Qt::white);
-    m_volumeCanvas.Clear();
-    if (m_volumeCanvas.IsValid()) {
-        QPainter *painter = m_volumeCanvas.DC()->painter();
-        painter->setPen(Qt::black);
-        layout.draw(painter, QPointF(0, 0));
-    }
+    m_layout = std::move(layout);
 
     m_currentVolume = index;
     m_lineHeight = lineHeight;
@@ -137,12 +134,46 @@ bool BookText::LayoutVolume(int index, const QPaintDevice *window, int pageTextW
     // and spreads are never counted by dividing by zero.
     m_linesPerPage = qMax(1, pageTextHeight / LinePitch());
     m_pageHeight = m_linesPerPage * LinePitch();
-    m_totalLines = int(blockHeight / lineHeight);
+    m_totalLines = lines;
     const int pages = m_totalLines / m_linesPerPage + (m_totalLines % m_linesPerPage ? 1 : 0);
     m_spreadCount = qMax(1, int(pages * 0.5 + 0.51));
     m_currentSpread = 0;
+    m_pageDrawn = QVector<bool>(2 * m_spreadCount, false);
     m_lastError.clear();
     return true;
+}
+
+const CMemCanvas &BookText::SpreadCanvas(int spread)
+{
+    if (spread >= 0 && spread < m_spreadCount) {
+        drawPage(2 * spread);
+        drawPage(2 * spread + 1);
+    }
+    return m_volumeCanvas;
+}
+
+void BookText::drawPage(int page)
+{
+    if (page >= m_pageDrawn.size() || m_pageDrawn.at(page) || !m_layout
+        || !m_volumeCanvas.IsValid())
+        return;
+    m_pageDrawn[page] = true;
+    const int first = page * m_linesPerPage;
+    const int end = qMin(first + m_linesPerPage, m_layout->lineCount());
+    const QImage &image = m_volumeCanvas.Image();
+    const int top = first * m_lineHeight;
+    const int bottom = qMin(image.height(), (first + m_linesPerPage) * m_lineHeight);
+    if (top >= bottom)
+        return;
+    DrawContext *dc = m_volumeCanvas.DC();
+    dc->FillSolidRect(QRect(0, top, image.width(), bottom - top), Qt::white);
+    QPainter *painter = dc->painter();
+    painter->save();
+    painter->setClipRect(QRect(0, top, image.width(), bottom - top));
+    painter->setPen(Qt::black);
+    for (int i = first; i < end; ++i)
+        m_layout->lineAt(i).draw(painter, QPointF(0, 0));
+    painter->restore();
 }
 
 } // namespace divad

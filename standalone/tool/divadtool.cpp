@@ -141,7 +141,7 @@ QImage renderSpread(BookText &book, const QSize &size)
         dc->LineTo(QPoint(x, size.height()));
     }
 
-    const CMemCanvas &volume = book.VolumeCanvas();
+    const CMemCanvas &volume = book.SpreadCanvas(spread);
     if (volume.IsValid()) {
         const int off = (g.leftText.width() - book.TextBlockWidth()) / 2;
         for (int i = 0; i < book.LinesPerPage(); ++i) {

@@ -259,6 +259,13 @@ private slots:
         QTest::newRow("amp lt stays an entity")
                 << QByteArray("<b>a&amp;lt;b</b>") << QByteArray("a&lt;b");
         QTest::newRow("entities") << QByteArray("<i>&lt;&gt;&amp;</i>") << QByteArray("<>&");
+        // Each entity is replaced through the whole text before the next.
+        QTest::newRow("amp then nbsp") << QByteArray("<i>a&amp;nbsp;b</i>") << QByteArray("a b");
+        QTest::newRow("amp twice")
+                << QByteArray("<i>&amp;amp;nbsp;</i>") << QByteArray("&amp;nbsp;");
+        QTest::newRow("entity split by a tag") << QByteArray("<i>&l<b>t;x</i>") << QByteArray("<x");
+        QTest::newRow("a space inside a tag")
+                << QByteArray("<p >one<br/>two") << QByteArray("onetwo");
         QTest::newRow("line ends in the source vanish")
                 << QByteArray("<b>line\r\none</b><b\nr>two") << QByteArray("lineone\r\ntwo");
         QTest::newRow("short after squeezing")

@@ -117,6 +117,14 @@ private slots:
         QCOMPARE(book.LinesPerPage(), 1);
         QCOMPARE(book.TotalLines(), 8);
         QCOMPARE(book.SpreadCount(), 4);
+        // Pages are drawn when their spread is first asked for.
+        QCOMPARE(canvas.pixel(0, book.PageSourceOffset(0, true)), qRgb(0, 0, 0));
+        book.SpreadCanvas(0);
+        QCOMPARE(canvas.pixel(0, book.PageSourceOffset(0, true)), qRgb(255, 255, 255));
+        QCOMPARE(canvas.pixel(0, book.PageSourceOffset(1, true)), qRgb(0, 0, 0));
+        book.SpreadCanvas(1);
+        book.SpreadCanvas(2);
+        book.SpreadCanvas(7);
         QVERIFY(bandHasInk(canvas, book.PageSourceOffset(0, true), height));
         QVERIFY(bandHasInk(canvas, book.PageSourceOffset(1, false), height));
         QVERIFY(!bandHasInk(canvas, book.PageSourceOffset(2, true), height));
