@@ -20,6 +20,14 @@ packages=(
     libarchive-tools libjpeg-turbo-progs
     live-manual-pdf ubuntu-packaging-guide-pdf
 )
+# Test data: real books from Debian's documentation packages, read by the
+# real-book suite (tests/realbooks), which skips the sets that are absent.
+packages+=(
+    live-manual-epub ubuntu-packaging-guide-epub
+    ubuntu-packaging-guide-epub-de ubuntu-packaging-guide-epub-es
+    ubuntu-packaging-guide-epub-fr ubuntu-packaging-guide-epub-pt-br
+    ubuntu-packaging-guide-epub-ru ubuntu-packaging-guide-epub-uk
+)
 
 missing=()
 for package in "${packages[@]}"; do
