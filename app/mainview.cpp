@@ -472,6 +472,16 @@ void MainView::onViewModeChanged(int mode)
 
     refreshStyleProperties();
     retranslateUi();
+    if (reader)
+        focusReader();
+}
+
+void MainView::focusReader()
+{
+    // Keys turn pages only while no edit holds the focus: the search box
+    // would take Space and the arrows for itself.
+    if (currentPage() == ReaderPageIndex && m_readerPage)
+        m_readerPage->setFocus(Qt::OtherFocusReason);
 }
 
 void MainView::updateWindowTitle(const QString &bookTitle)
@@ -707,6 +717,7 @@ void MainView::hideWindowAnimated(QWidget *panel)
 {
     if (!panel || !panel->isVisible())
         return;
+    focusReader();
     const int w = m_frame->width();
     const int h = m_frame->height();
     const int panelWidth = qRound(w * 0.8);

@@ -190,6 +190,8 @@ private:
     void retranslateUi();
     void refreshStyleProperties();
     void setPage(int page);
+    // Gives the keyboard to the reader when it shows.
+    void focusReader();
     // Shows the library (from the start page) filtered by the text.
     void filterLibrary(const QString &text);
     void changeWindowState(int newState);

@@ -321,6 +321,13 @@ void BookViewer::putInPage(QWidget *viewer)
 {
     QWidget *old = m_stack->widget(ViewerPageIndex);
     m_stack->insertWidget(ViewerPageIndex, viewer);
+    // The frame's focus is the viewer's: keys reach the page whenever the
+    // main window gives the reader the focus.
+    const bool focused = hasFocus() || (old && old->hasFocus());
+    viewer->setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(viewer);
+    if (focused)
+        viewer->setFocus(Qt::OtherFocusReason);
     if (!old)
         return;
     m_stack->removeWidget(old);

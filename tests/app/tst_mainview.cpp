@@ -782,6 +782,38 @@ private slots:
         QCOMPARE(f.window->currentBook().id, id);
     }
 
+    // Keys turn pages again whenever the reader shows: after a panel or
+    // the settings close, and when the reader page comes up.
+    void readerTakesTheFocusBack()
+    {
+        Fixture f;
+        f.reader->setFocusPolicy(Qt::StrongFocus);
+        f.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        auto *search = f.window->findChild<QLineEdit *>();
+        QVERIFY(search);
+        f.setPage(MainView::LibraryPageIndex);
+        search->setFocus();
+        QTRY_VERIFY(search->hasFocus());
+        f.setPage(MainView::ReaderPageIndex);
+        QTRY_VERIFY(f.reader->hasFocus());
+
+        const QList<std::pair<std::function<void()>, std::function<void()>>> panels = {
+            { [&] { f.window->onShowContents(); }, [&] { f.window->onHideContents(); } },
+            { [&] { f.window->onShowNotes(); }, [&] { f.window->onHideNotes(); } },
+            { [&] { f.window->onShowSettings(); }, [&] { f.window->onHideSettings(); } },
+        };
+        for (const auto &panel : panels) {
+            panel.first();
+            f.finishAnimations();
+            search->setFocus();
+            QTRY_VERIFY(search->hasFocus());
+            panel.second();
+            f.finishAnimations();
+            QTRY_VERIFY(f.reader->hasFocus());
+        }
+    }
+
     void openingStoresTimeHashAndLastBook()
     {
         const QString path = makeFile(QStringLiteral("hash.epub"), QByteArray(300000, 'x'));
