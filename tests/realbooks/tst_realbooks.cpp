@@ -107,10 +107,25 @@ private:
         m_viewer->resize(size);
         m_viewer->show();
         QSignalSpy loaded(m_viewer.get(), &TextViewer::loadFinished);
-        if (!m_viewer->loadBookData() || (loaded.isEmpty() && !loaded.wait(30000)))
+        if (!m_viewer->loadBookData()) {
+            QWARN("the book does not open");
             return false;
-        return ReadingFixture::waitForPages(m_viewer.get(), 60000)
-                && ReadingFixture::waitForFile(m_viewer.get());
+        }
+        if (loaded.isEmpty() && !loaded.wait(60000)) {
+            QWARN("the first page does not load");
+            return false;
+        }
+        // A busy machine runs the helpers of several suites at once.
+        if (!ReadingFixture::waitForPages(m_viewer.get(), 120000)) {
+            QWARN(qPrintable(QStringLiteral("no pages: %1")
+                                     .arg(m_viewer->paginationClient()->lastError())));
+            return false;
+        }
+        if (!ReadingFixture::waitForFile(m_viewer.get(), 30000)) {
+            QWARN("the page keeps loading");
+            return false;
+        }
+        return true;
     }
 
     // Pieces of text lines that show in the margins above or below the
