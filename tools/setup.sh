@@ -16,7 +16,7 @@ packages=(
     libquazip1-qt5-dev libpoppler-qt5-dev libqpdf-dev libarchive-dev p7zip-full
     qtmultimedia5-dev xvfb xauth
     fonts-dejavu-core fonts-liberation fonts-wqy-microhei poppler-utils qpdf
-    unzip sqlite3 libmobi-tools clang libclang-rt-14-dev
+    unzip zip sqlite3 libmobi-tools clang libclang-rt-14-dev
     libarchive-tools libjpeg-turbo-progs
     live-manual-pdf ubuntu-packaging-guide-pdf
 )

@@ -2,6 +2,7 @@
 
 #include "core/logger.h"
 #include "core/settingsfile.h"
+#include "core/workerthread.h"
 #include "library/db/bookprovider.h"
 #include "library/model/bookformatfilter.h"
 #include "library/model/bookmodel.h"
@@ -12,7 +13,6 @@
 #include "library/view/booktable.h"
 #include "library/view/folderlistview.h"
 #include "library/view/listformats.h"
-#include "library/workers/addbooksworker.h"
 #include "widgets/button.h"
 
 #include <QEvent>
@@ -93,10 +93,10 @@ LibraryView::LibraryView(const LibraryViewParts &parts, QWidget *parent)
 LibraryView::~LibraryView()
 {
     // A worker's thread must not outlive the screen that owns the worker.
-    for (const QPointer<AddBooksWorker> &worker : qAsConst(m_workers)) {
+    for (const QPointer<WorkerThread> &worker : qAsConst(m_workers)) {
         if (!worker)
             continue;
-        worker->cancel();
+        QMetaObject::invokeMethod(worker, "cancel", Qt::DirectConnection);
         worker->wait();
     }
 }

@@ -10,7 +10,6 @@
 #include <QModelIndex>
 #include <QPointer>
 
-class AddBooksWorker;
 class BookFormatFilter;
 class BookShelf;
 class BookSortFilterModel;
@@ -20,6 +19,7 @@ class FolderListView;
 class ListFormats;
 class QItemSelectionModel;
 class QStackedLayout;
+class WorkerThread;
 
 // The exclusive group of the library's category buttons. Its ids are the
 // category numbers that BookModel::selectByCategory and the stored settings
@@ -46,9 +46,9 @@ public:
 // The chosen category survives restarts under "last__type_category",
 // "last__general_category" and "last__custom_category" in "settings.ini".
 // Every destructive action asks first (LibraryViewParts::confirm) and acts
-// only when the user confirmed. Adding books runs an AddBooksWorker on its
-// own thread with a ProgressDialog; the screen waits for a running worker
-// when it is destroyed.
+// only when the user confirmed. Adding books, export and import each run a
+// worker on its own thread with a ProgressDialog; the screen stops and waits
+// for running workers when it is destroyed.
 //
 // GUI thread only.
 class LibraryView : public LibraryPage
@@ -128,10 +128,12 @@ private slots:
     void onBookContextMenu(const QModelIndexList &indexList, const QPoint &pos,
                            QWidget *parent = nullptr);
 
-    // TODO: export and import of the library package start their workers
-    // here once the package workers are part of the program.
     void onExport();
     void onImport();
+    void onExportComplete(const QString &fileName);
+    void onExportFailed(ExportErrors error);
+    void onImportComplete(int bookCount);
+    void onImportFailed(ImportErrors error);
 
     void onAddFilesComplete(int bookCount);
     void onOpenLastAdded(int bookCount);
@@ -189,6 +191,9 @@ private:
     int m_lastGeneral = 0;
     int m_lastCustom = -1;
 
+    // Keeps the worker to be stopped and waited for when the screen goes.
+    void track(WorkerThread *worker);
+
     // Workers still running; waited for when the screen goes.
-    QList<QPointer<AddBooksWorker>> m_workers;
+    QList<QPointer<WorkerThread>> m_workers;
 };

@@ -1,40 +1,55 @@
 // The library screen's operations that change the library in bulk or for
-// good: adding files and folders on a worker thread, the confirmations
-// before deleting or clearing, and the hand-over of a running add to the
-// background.
+// good: adding files and folders, export and import, each on a worker
+// thread; the confirmations before deleting or clearing; and the hand-over
+// of a running add or import to the background.
 
 #include "library/view/libraryview.h"
 
 #include "core/logger.h"
+#include "core/paths.h"
 #include "core/settings.h"
+#include "core/settingsfile.h"
 #include "library/model/bookmodel.h"
 #include "library/model/foldermodel.h"
 #include "library/workers/addbooksworker.h"
+#include "library/workers/exportworker.h"
+#include "library/workers/importworker.h"
 #include "widgets/button.h"
 #include "widgets/progressdialog.h"
 
 #include <QMetaObject>
+
+namespace {
+
+const QString libraryFolderKey = QStringLiteral("library_folder");
+
+// A new progress dialog of the screen, reset and titled, showing what the
+// worker reports and cancelling it on request.
+template<typename Worker>
+ProgressDialog *watch(Worker *worker, const QString &title, QWidget *parent)
+{
+    auto *dialog = new ProgressDialog(parent);
+    dialog->reset();
+    dialog->setTitle(title);
+    QObject::connect(worker, &Worker::stateChanged, dialog,
+                     [dialog](WorkerStates state) { dialog->workerStateChanged(int(state)); });
+    QObject::connect(worker, &Worker::progressChanged, dialog, &ProgressDialog::setProgressChanged);
+    QObject::connect(worker, &Worker::progressMessage, dialog, &ProgressDialog::setMessage);
+    QObject::connect(dialog, &ProgressDialog::canceled, worker, &Worker::cancel);
+    return dialog;
+}
+
+} // namespace
 
 // ---- adding books ----
 
 void LibraryView::onAddFiles(const QFileInfoList &files, bool showCompleteMessage,
                              bool openLastAddedBook)
 {
-    auto *dialog = new ProgressDialog(this);
     auto *worker = new AddBooksWorker(files, this);
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    m_workers.removeAll(QPointer<AddBooksWorker>());
-    m_workers.append(worker);
-
-    dialog->reset();
-    dialog->setTitle(tr("Add books"));
+    track(worker);
+    ProgressDialog *dialog = watch(worker, tr("Add books"), this);
     dialog->setBackgroundButtonVisible(true);
-
-    connect(worker, &AddBooksWorker::stateChanged, dialog,
-            [dialog](WorkerStates state) { dialog->workerStateChanged(int(state)); });
-    connect(worker, &AddBooksWorker::progressChanged, dialog, &ProgressDialog::setProgressChanged);
-    connect(worker, &AddBooksWorker::progressMessage, dialog, &ProgressDialog::setMessage);
-    connect(dialog, &ProgressDialog::canceled, worker, &AddBooksWorker::cancel);
     connect(dialog, &ProgressDialog::runBackground, this, &LibraryView::onStartBackgroundOperation);
     if (showCompleteMessage) {
         connect(worker, &AddBooksWorker::complete, this, &LibraryView::onAddFilesComplete);
@@ -108,16 +123,81 @@ void LibraryView::onAddOperationStateChange(bool enabled)
 
 // ---- export and import ----
 
+void LibraryView::track(WorkerThread *worker)
+{
+    // Deleted with its thread; the list only watches.
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    m_workers.removeAll(QPointer<WorkerThread>());
+    m_workers.append(worker);
+}
+
 void LibraryView::onExport()
 {
-    Logger::instance()->write(QStringLiteral("Export [FAILED]. No package writer in this build"),
-                              Logger::Warning);
+    const QString fileName
+            = m_parts.getSaveFileName(this, tr("Export file"), tr("Archive") + "(*.vlz)");
+    if (fileName.isEmpty())
+        return;
+    Logger::instance()->write(QStringLiteral("Export. Save file name:%1").arg(fileName),
+                              Logger::Debug);
+
+    auto *worker = new ExportWorker(fileName, this);
+    track(worker);
+    watch(worker, tr("Export"), this);
+    connect(worker, &ExportWorker::complete, this, &LibraryView::onExportComplete);
+    connect(worker, &ExportWorker::failed, this, &LibraryView::onExportFailed);
+    worker->start(QThread::InheritPriority);
+}
+
+void LibraryView::onExportComplete(const QString &fileName)
+{
+    if (m_parts.showMessageOk(this, tr("Export complete"), tr("Click OK to open folder")))
+        m_parts.showInFileManager(fileName);
+}
+
+void LibraryView::onExportFailed(ExportErrors error)
+{
+    m_parts.showMessage(this, tr("Export failed"), ExportWorker::errorString(error));
 }
 
 void LibraryView::onImport()
 {
-    Logger::instance()->write(QStringLiteral("Import [FAILED]. No package reader in this build"),
-                              Logger::Warning);
+    // The import dialog carries the export dialog's caption.
+    const QString fileName
+            = m_parts.getOpenFileName(this, tr("Export file"), tr("Archive") + "(*.vlz)");
+    if (fileName.isEmpty())
+        return;
+    const QString libraryFolder
+            = SettingsFile::create()->value(libraryFolderKey, Paths::importDir()).toString();
+    Logger::instance()->write(QStringLiteral("Import. File name:%1").arg(fileName), Logger::Debug);
+
+    auto *worker = new ImportWorker(fileName, libraryFolder, this);
+    track(worker);
+    ProgressDialog *dialog = watch(worker, tr("Import"), this);
+    dialog->setBackgroundButtonVisible(true);
+    connect(worker, &ImportWorker::complete, this, &LibraryView::onImportComplete);
+    connect(worker, &ImportWorker::failed, this, &LibraryView::onImportFailed);
+    // Categories the import made appear in the list (the book model's
+    // imported() reloads the category model).
+    connect(worker, &ImportWorker::imported, m_bookModel, &BookModel::imported);
+    connect(dialog, &ProgressDialog::runBackground, this, &LibraryView::onStartBackgroundOperation);
+    connect(worker, &ImportWorker::done, this, &LibraryView::onEndBackgroundOperation);
+    worker->start(QThread::InheritPriority);
+}
+
+void LibraryView::onImportComplete(int bookCount)
+{
+    updateCategoryCounters();
+    m_buttonAll->click();
+    m_parts.showMessage(
+            this, tr("Import complete"),
+            tr("%1 file(s) were successfully imported into the Library").arg(bookCount));
+}
+
+void LibraryView::onImportFailed(ImportErrors error)
+{
+    updateCategoryCounters();
+    m_buttonAll->click();
+    m_parts.showMessage(this, tr("Import failed"), ImportWorker::errorString(error));
 }
 
 // ---- confirmations ----

@@ -1,6 +1,7 @@
 #include "library/view/libraryviewparts.h"
 
 #include "library/view/bookshelf.h"
+#include "platform/shell.h"
 #include "widgets/messageview.h"
 
 #include <QCoreApplication>
@@ -103,5 +104,24 @@ LibraryViewParts LibraryViewParts::completed() const
                               QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
                   };
     }
+    if (!parts.getSaveFileName) {
+        parts.getSaveFileName = [](QWidget *parent, const QString &caption, const QString &filter) {
+            return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
+        };
+    }
+    if (!parts.getOpenFileName) {
+        parts.getOpenFileName = [](QWidget *parent, const QString &caption, const QString &filter) {
+            return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+        };
+    }
+    if (!parts.showMessageOk) {
+        parts.showMessageOk = [](QWidget *parent, const QString &title, const QString &text) {
+            MessageView box(title, text, parent);
+            box.exec();
+            return box.clickedRole() == QDialogButtonBox::AcceptRole;
+        };
+    }
+    if (!parts.showInFileManager)
+        parts.showInFileManager = Shell::showInFileManager;
     return parts;
 }

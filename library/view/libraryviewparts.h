@@ -48,6 +48,16 @@ struct LibraryViewParts
     // The folder dialog of "add folder"; empty when cancelled.
     std::function<QString(QWidget *parent, const QString &caption, const QString &folder)>
             getExistingDirectory;
+    // The file dialogs of export and import; empty when cancelled.
+    std::function<QString(QWidget *parent, const QString &caption, const QString &filter)>
+            getSaveFileName;
+    std::function<QString(QWidget *parent, const QString &caption, const QString &filter)>
+            getOpenFileName;
+    // A modal box with one OK button; true only when OK closed it.
+    // Standard: a MessageView.
+    std::function<bool(QWidget *parent, const QString &title, const QString &text)> showMessageOk;
+    // Shows a file in the desktop's file manager. Standard: Shell.
+    std::function<void(const QString &filePath)> showInFileManager;
 
     // This set with every empty function taken from the standard set.
     LibraryViewParts completed() const;

@@ -16,9 +16,6 @@
 namespace {
 
 constexpr int zipFormat = 9;
-// Between two steps the thread rests, so a long run leaves the disk and the
-// database to the reading view now and then.
-constexpr unsigned long stepPauseMs = 10;
 
 void log(const QString &text, int level)
 {
@@ -35,11 +32,10 @@ QString storageFolderOf(const QString &bookFilePath)
 } // namespace
 
 AddBooksWorker::AddBooksWorker(const QList<QFileInfo> &inputs, QObject *parent)
-    : WorkerThread(parent)
+    : LibraryWorker(parent)
     , m_inputs(inputs)
 {
     // The signals cross threads; registering twice is harmless.
-    qRegisterMetaType<WorkerStates>("WorkerStates");
     qRegisterMetaType<AddBooksErrors>("AddBooksErrors");
 }
 
@@ -106,7 +102,7 @@ void AddBooksWorker::run()
         } else {
             setCanceled(true);
         }
-        msleep(stepPauseMs);
+        rest();
     }
 
     setCanceled(false);
@@ -126,21 +122,6 @@ void AddBooksWorker::run()
         emit complete(m_addedCount);
     }
     emit done();
-}
-
-void AddBooksWorker::setState(WorkerStates state)
-{
-    QMutexLocker locker(&m_stateMutex);
-    if (m_state == state)
-        return;
-    m_state = state;
-    emit stateChanged(state);
-}
-
-WorkerStates AddBooksWorker::currentState()
-{
-    QMutexLocker locker(&m_stateMutex);
-    return m_state;
 }
 
 bool AddBooksWorker::scanFolder()

@@ -1,12 +1,10 @@
 #pragma once
 
-#include "core/workerthread.h"
 #include "library/db/bookdto.h"
-#include "library/db/workerstates.h"
+#include "library/workers/libraryworker.h"
 
 #include <QFileInfo>
 #include <QList>
-#include <QMutex>
 #include <QString>
 #include <QStringList>
 
@@ -25,7 +23,7 @@
 // meta-types, which the constructor makes sure of), starts it and deletes it
 // after finished(). cancel() may be called from any thread; it takes effect
 // between two files, never in the middle of one.
-class AddBooksWorker : public WorkerThread
+class AddBooksWorker : public LibraryWorker
 {
     Q_OBJECT
 public:
@@ -50,13 +48,10 @@ public slots:
     void cancel();
 
 signals:
-    void stateChanged(WorkerStates state);
-    // The run has begun collecting files. Hides QThread::started(), which
-    // comes before the first state change.
-    void started();
-    // value: 1-based number of the file being added; total: files collected.
-    void progressChanged(int value, int total);
-    void progressMessage(const QString &message);
+    // Beside these, started() comes as the run begins collecting files and
+    // progressChanged() reports the 1-based number of the file being added
+    // and the files collected.
+
     // The run ended without error; count: books stored.
     void complete(int count);
     void failed(AddBooksErrors error);
@@ -69,8 +64,6 @@ protected:
 private:
     Q_DISABLE_COPY_MOVE(AddBooksWorker)
 
-    void setState(WorkerStates state);
-    WorkerStates currentState();
     // Collects the book files of m_inputs; false when canceled.
     bool scanFolder();
     // Stores the record; true and lastBookId() set on success.
@@ -87,11 +80,9 @@ private:
 
     const QList<QFileInfo> m_inputs;
     QStringList m_files;
-    WorkerStates m_state = WorkerStates::Idle;
     std::atomic<AddBooksErrors> m_error { AddBooksErrors::NoError };
     int m_addedCount = 0;
     int m_drmCount = 0;
     int m_index = 0;
-    QMutex m_stateMutex;
     std::atomic<int> m_lastBookId { -1 };
 };

@@ -88,6 +88,9 @@ private slots:
     void addFiles();
     void addFolderRemembersTheFolder();
     void closedWhileAdding();
+    void exportThenImport();
+    void packageActions_data();
+    void packageActions();
     void screenshots();
 
 private:
@@ -109,6 +112,12 @@ private:
     QStringList m_messages;
     std::function<void(ScriptedMenu *)> m_menuChoice;
     bool m_editFromProperties = false;
+    // The file dialogs' answers and what they were asked.
+    QString m_saveName;
+    QString m_openName;
+    QStringList m_fileDialogs;
+    bool m_okAnswer = false;
+    QStringList m_shownFiles;
     LibraryView *m_view = nullptr;
 };
 
@@ -204,6 +213,19 @@ LibraryViewParts TestLibraryView::parts()
     };
     parts.showProperties
             = [this](const QPersistentModelIndex &, QWidget *) { return m_editFromProperties; };
+    parts.getSaveFileName = [this](QWidget *, const QString &caption, const QString &filter) {
+        m_fileDialogs << QStringLiteral("save %1 %2").arg(caption, filter);
+        return m_saveName;
+    };
+    parts.getOpenFileName = [this](QWidget *, const QString &caption, const QString &filter) {
+        m_fileDialogs << QStringLiteral("open %1 %2").arg(caption, filter);
+        return m_openName;
+    };
+    parts.showMessageOk = [this](QWidget *, const QString &title, const QString &text) {
+        m_messages.append(title + QStringLiteral(": ") + text);
+        return m_okAnswer;
+    };
+    parts.showInFileManager = [this](const QString &filePath) { m_shownFiles << filePath; };
     return parts;
 }
 
@@ -213,6 +235,11 @@ void TestLibraryView::init()
     m_answer = false;
     m_confirmations.clear();
     m_messages.clear();
+    m_saveName.clear();
+    m_openName.clear();
+    m_fileDialogs.clear();
+    m_okAnswer = false;
+    m_shownFiles.clear();
     m_view = new LibraryView(parts());
     m_view->resize(1100, 600);
     m_view->show();
@@ -840,6 +867,103 @@ void TestLibraryView::closedWhileAdding()
     QVERIFY(added >= 0 && added <= 40);
     QVERIFY(m_messages.isEmpty());
     resetLibrary();
+}
+
+// The library goes into a package and comes back from it, into the folder
+// the settings name, with the categories the import made listed.
+void TestLibraryView::exportThenImport()
+{
+    for (const BookDto &book : BookProvider::instance()->allBooks()) {
+        QFile file(book.fullPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(book.title.toUtf8());
+    }
+    m_saveName = m_dir.filePath(QStringLiteral("exported"));
+    m_okAnswer = true;
+    QTest::mouseClick(button("buttonExport"), Qt::LeftButton);
+    QTRY_COMPARE(m_messages.size(), 1);
+    QCOMPARE(m_fileDialogs, QStringList { "save Export file Archive(*.vlz)" });
+    QCOMPARE(m_messages.first(), QStringLiteral("Export complete: Click OK to open folder"));
+    const QString package = m_saveName + QStringLiteral(".vlz");
+    QCOMPARE(m_shownFiles, QStringList { package });
+    QVERIFY(QFileInfo(package).size() > 0);
+
+    // The categories go, so the import has to make them again.
+    BookProvider *provider = BookProvider::instance();
+    for (const CategoryDto &category : provider->allCategories())
+        QVERIFY(provider->removeCategory(category.id));
+    m_view->folderModel()->selectAll();
+    QCOMPARE(m_view->folderModel()->rowCount(), 0);
+    const QString folder = m_dir.filePath(QStringLiteral("imported books"));
+    SettingsFile::create()->setValue(QStringLiteral("library_folder"), folder);
+    m_openName = package;
+    QTest::mouseClick(button("buttonImport"), Qt::LeftButton);
+    QTRY_COMPARE(m_messages.size(), 2);
+    QCOMPARE(m_fileDialogs.last(), QStringLiteral("open Export file Archive(*.vlz)"));
+    QCOMPARE(m_messages.last(),
+             QStringLiteral(
+                     "Import complete: 5 file(s) were successfully imported into the Library"));
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 5);
+    QCOMPARE(provider->bookCount(), 10);
+    QVERIFY(button("buttonAll")->isChecked());
+    QCOMPARE(m_view->sortModel()->rowCount(), 10);
+    QTRY_COMPARE(m_view->folderModel()->rowCount(), 2);
+    SettingsFile::create()->remove(QStringLiteral("library_folder"));
+}
+
+// Cancelled dialogs start nothing; failures are told; the completion box
+// opens the folder only when its OK closed it.
+void TestLibraryView::packageActions_data()
+{
+    QTest::addColumn<QString>("buttonName");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("export cancelled") << "buttonExport"
+                                      << ""
+                                      << "" << false;
+    QTest::newRow("import cancelled") << "buttonImport"
+                                      << ""
+                                      << "" << false;
+    QTest::newRow("export complete, box closed")
+            << "buttonExport"
+            << "package.vlz"
+            << "Export complete: Click OK to open folder" << false;
+    QTest::newRow("export fails") << "buttonExport"
+                                  << "blocker/package.vlz"
+                                  << "Export failed: Compress file error" << false;
+    QTest::newRow("import fails") << "buttonImport"
+                                  << "blocker"
+                                  << "Import failed: Container corrupted" << false;
+}
+
+void TestLibraryView::packageActions()
+{
+    QFETCH(QString, buttonName);
+    QFETCH(QString, fileName);
+    QFETCH(QString, message);
+    QFETCH(bool, shown);
+    QFile blocker(m_dir.filePath(QStringLiteral("blocker")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.write("no package");
+    blocker.close();
+    QTest::mouseClick(button("buttonFavorites"), Qt::LeftButton);
+
+    m_saveName = m_openName = fileName.isEmpty() ? QString() : m_dir.filePath(fileName);
+    QTest::mouseClick(button(qPrintable(buttonName)), Qt::LeftButton);
+    QCOMPARE(m_fileDialogs.size(), 1);
+    if (message.isEmpty()) {
+        QTest::qWait(50);
+        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_view->findChildren<QThread *>().isEmpty());
+    } else {
+        QTRY_COMPARE(m_messages, QStringList { message });
+    }
+    QCOMPARE(!m_shownFiles.isEmpty(), shown);
+    // Only an import refreshes the screen and shows all books.
+    QCOMPARE(button("buttonAll")->isChecked(),
+             buttonName == QLatin1String("buttonImport") && !message.isEmpty());
+    QCOMPARE(BookProvider::instance()->bookCountAll(), 6);
 }
 
 // Pictures of the screen for a look by eye, when asked for.

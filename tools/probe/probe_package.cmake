@@ -1,0 +1,1 @@
+list(APPEND vl_probe_libs vl_libraryworkers)
