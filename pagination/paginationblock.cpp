@@ -31,13 +31,15 @@ bool PaginationBlock::create(const QString &key, int size)
         m_error = m_memory.errorString();
         return false;
     }
-    // A fresh segment is zeroed by the system already; clearing it here keeps
-    // "sequence 0 means no message" true on every platform.
+    // A fresh segment is zeroed by the system already; clearing the header
+    // here keeps "sequence 0 means no message" true on every platform. The
+    // rest is left untouched, so a large block costs memory only as far as
+    // messages fill it.
     if (!lock()) {
         m_memory.detach();
         return false;
     }
-    std::memset(m_memory.data(), 0, size_t(m_memory.size()));
+    std::memset(m_memory.data(), 0, size_t(HeaderSize));
     unlock();
     m_error.clear();
     return true;

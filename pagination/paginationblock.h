@@ -42,7 +42,8 @@ public:
     // Detaches; the system removes the segment when the last process detaches.
     ~PaginationBlock();
 
-    // Viewer side: makes a new, zeroed block of `size` bytes under `key`.
+    // Viewer side: makes a new block of `size` bytes under `key`, its header
+    // zeroed (no message yet).
     bool create(const QString &key, int size = DefaultSize);
     // Helper side: attaches read-write to the viewer's block. Fails when there
     // is no such block or it is too small to hold the header.

@@ -40,14 +40,32 @@ qint64 PaginationClient::helperProcessId() const
     return m_helper ? m_helper->processId() : 0;
 }
 
-bool PaginationClient::ensureBlock()
+bool PaginationClient::ensureBlock(int payloadBytes)
 {
-    if (m_block.isAttached())
+    if (m_block.isAttached() && payloadBytes <= m_block.maxPayload())
         return true;
+    qint64 size = m_blockSize;
+    if (payloadBytes > qint64(m_blockSize) - PaginationBlock::HeaderSize) {
+        // Room for the request and for the reply, which adds the results.
+        size = PaginationBlock::HeaderSize + 2 * qint64(payloadBytes) + 65536;
+    }
+    if (size > m_blockSizeLimit) {
+        m_error = QStringLiteral("the pagination request was not sent: a request of %1 bytes "
+                                 "does not fit the largest block of %2 bytes")
+                          .arg(payloadBytes)
+                          .arg(m_blockSizeLimit);
+        return false;
+    }
+    if (m_block.isAttached()) {
+        // The helper knows the old block only: both go, and a new pair takes
+        // the request.
+        stopHelper();
+        m_block.detach();
+    }
     // A fresh key for every block: a failed block is never written into, the
     // next request makes a new one.
     m_sequence = 0;
-    if (!m_block.create(QUuid::createUuid().toString(), m_blockSize)) {
+    if (!m_block.create(QUuid::createUuid().toString(), int(size))) {
         m_error = QStringLiteral("the pagination block cannot be made: %1")
                           .arg(m_block.lastError());
         return false;
@@ -97,7 +115,7 @@ bool PaginationClient::send(const PaginationRequest &request)
 {
     m_pollTimer.stop();
     const QByteArray payload = request.toByteArray();
-    if (!ensureBlock())
+    if (!ensureBlock(payload.size()))
         return false;
     quint32 number = 0;
     switch (m_block.writeRequest(payload, &number)) {

@@ -32,15 +32,20 @@ public:
     // All of these take effect for the next block or process made.
     void setProgram(const QString &path) { m_program = path; }
     QString program() const { return m_program; }
+    // The size of a new block; a request that does not fit it gets a block
+    // sized to it (with room for the reply), up to the limit.
     void setBlockSize(int bytes) { m_blockSize = bytes; }
+    void setBlockSizeLimit(int bytes) { m_blockSizeLimit = bytes; }
     void setPollInterval(int msecs) { m_pollInterval = msecs; }
     void setStartTimeout(int msecs) { m_startTimeout = msecs; }
 
     // Writes `request` into the block and starts polling for its reply. The
-    // block and the helper are made when missing. Answers false, with
-    // lastError(), when the block cannot be made, the request does not fit or
-    // the helper does not start; nothing is polled for then, and the next
-    // send tries again.
+    // block and the helper are made when missing; a request larger than the
+    // block gets a new, larger block and a new helper, so a book is never
+    // left without page numbers for its size. Answers false, with
+    // lastError(), when the block cannot be made, the request does not fit
+    // even the largest block or the helper does not start; nothing is
+    // polled for then, and the next send tries again.
     bool send(const PaginationRequest &request);
 
     // True from a successful send() until its reply or a failure.
@@ -66,7 +71,7 @@ signals:
 private:
     Q_DISABLE_COPY_MOVE(PaginationClient)
 
-    bool ensureBlock();
+    bool ensureBlock(int payloadBytes);
     bool ensureHelper();
     void stopHelper();
     void onPollTimer();
@@ -81,6 +86,9 @@ private:
     QString m_error;
     quint32 m_sequence = 0;
     int m_blockSize = PaginationBlock::DefaultSize;
+    // The requests of a book of a hundred thousand files with long names
+    // stay far below this.
+    int m_blockSizeLimit = 1 << 30;
     int m_pollInterval = 150;
     int m_startTimeout = 1500;
 };

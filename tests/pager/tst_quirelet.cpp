@@ -401,6 +401,38 @@ private slots:
         QVERIFY(todaysLog().contains(QStringLiteral("search hits dropped")));
     }
 
+    // A book of thousands of files with long names asks more than the
+    // block holds: the block is made to fit, and the book gets its pages.
+    void requestLargerThanTheBlock()
+    {
+        PaginationClient client;
+        QVERIFY(exchange(client, bookRequest({ QStringLiteral("ch1.html") })));
+        const QString firstKey = client.key();
+
+        QStringList documents;
+        const QString longName = QString(200, QLatin1Char('n'));
+        for (int i = 0; i < 3000; ++i)
+            documents.append(QStringLiteral("%1-%2.html").arg(longName).arg(i));
+        documents.append(QStringLiteral("ch1.html"));
+        const PaginationRequest request = bookRequest(documents);
+        QVERIFY(request.toByteArray().size() > PaginationBlock::DefaultSize);
+        QVERIFY(exchange(client, request));
+        QCOMPARE(client.reply().pageCounts.value(QStringLiteral("ch1.html")), 2);
+        QCOMPARE(client.reply().pageCounts.size(), 3001);
+        // The first block went with its helper.
+        QVERIFY(client.key() != firstKey);
+        QSharedMemory old(firstKey);
+        QVERIFY(!old.attach());
+
+        // A later, smaller request goes through the same block and helper.
+        const QString largeKey = client.key();
+        const qint64 helper = client.helperProcessId();
+        QVERIFY(exchange(client, bookRequest({ QStringLiteral("ch1.html") })));
+        QCOMPARE(client.key(), largeKey);
+        QCOMPARE(client.helperProcessId(), helper);
+        QCOMPARE(client.reply().pageCounts.value(QStringLiteral("ch1.html")), 2);
+    }
+
     void printsToPdf()
     {
         const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
@@ -443,6 +475,7 @@ private slots:
 
         PaginationClient small;
         small.setBlockSize(100);
+        small.setBlockSizeLimit(1000);
         QVERIFY(!small.send(bookRequest({})));
         QVERIFY(small.lastError().contains(QLatin1String("does not fit")));
         QCOMPARE(small.helperProcessId(), 0);
