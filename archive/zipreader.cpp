@@ -2,6 +2,7 @@
 
 #include "archive/archivepath.h"
 #include "core/logger.h"
+#include "core/paths.h"
 
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
@@ -12,7 +13,6 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <cstdio>
 
@@ -38,10 +38,10 @@ void logError(const QString &text)
 // chapters unpack many times slower.
 CopyResult copyEntry(QuaZipFile &entry, const QString &target, QByteArray &buffer, qint64 *budget)
 {
-    // A random part keeps two threads unpacking the same book apart.
-    QFile out(target + QLatin1Char('.')
-              + QString::number(QRandomGenerator::global()->generate(), 36)
-              + QStringLiteral(".part"));
+    // A random name keeps two threads unpacking the same book apart; a
+    // short one fits beside an entry whose name takes all the file system
+    // allows.
+    QFile out(Paths::partFilePath(target));
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return CopyResult::WriteError;
     const auto discard = [&out](CopyResult result) {
@@ -141,6 +141,17 @@ bool ZipReader::unpack(Operation operation, const QString &archivePath, const QS
         return false;
     };
 
+    // Files of an unpack that was cut short (the program killed, the disk
+    // full) are left over under their temporary names.
+    if (isExtract) {
+        const int leftovers = Paths::removePartFiles(folder);
+        if (leftovers > 0)
+            Logger::instance()->write(
+                    QStringLiteral("Unzip file. %1 unfinished files removed in %2")
+                            .arg(leftovers)
+                            .arg(folder),
+                    Logger::Info);
+    }
     if (!zip.open(QuaZip::mdUnzip)) {
         return fail(QStringLiteral("Extract archive. Error:%1"), "testRead(): zip.open(): %d",
                     QStringLiteral("Read zip failed. Open zip. Error code:"), zip.getZipError());
@@ -239,6 +250,13 @@ bool ZipReader::unpack(Operation operation, const QString &archivePath, const QS
             }
             switch (copyEntry(entry, target, buffer, &budget)) {
             case CopyResult::Ok:
+                // The entry's own time, as unzip keeps it: a book unpacked
+                // again from the same archive is the same file.
+                if (info.dateTime.isValid()) {
+                    QFile file(target);
+                    if (file.open(QIODevice::ReadWrite))
+                        file.setFileTime(info.dateTime, QFileDevice::FileModificationTime);
+                }
                 break;
             case CopyResult::EntryError:
                 return fail(QStringLiteral("Unzip file. Error:%1"),

@@ -8,6 +8,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUuid>
@@ -197,6 +198,26 @@ QString findFileMatching(const QString &folder, const QRegExp &pattern)
         return a.compare(b, Qt::CaseInsensitive) < 0;
     });
     return found.first();
+}
+
+QString partFilePath(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.path() + QStringLiteral("/.vl-")
+            + QString::number(QRandomGenerator::global()->generate(), 36)
+            + QStringLiteral(".part");
+}
+
+int removePartFiles(const QString &folder)
+{
+    int removed = 0;
+    QDirIterator it(folder, { QStringLiteral(".vl-*.part") }, QDir::Files | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        if (QFile::remove(it.next()))
+            ++removed;
+    }
+    return removed;
 }
 
 bool removeDir(const QString &path)

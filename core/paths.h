@@ -66,6 +66,16 @@ QString findFileMatching(const QString &folder, const QRegExp &pattern);
 // cannot be removed (the rest stays in place).
 bool removeDir(const QString &path);
 
+// A name for the temporary file that becomes path once it is complete: in
+// the same folder (so that a rename puts it in place), short whatever the
+// length of path's own name (which may take all the file system allows),
+// and marked as a leftover for removePartFiles().
+QString partFilePath(const QString &path);
+
+// Removes the temporary files of writes that never completed (see
+// partFilePath()) below folder. Answers how many went.
+int removePartFiles(const QString &folder);
+
 // QFile::remove on each path, ignoring failures.
 void removeFiles(const QStringList &paths);
 

@@ -12,6 +12,8 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QDomDocument>
@@ -22,6 +24,7 @@
 #include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSaveFile>
 #include <QSet>
 #include <QTextStream>
 #include <QUrl>
@@ -134,7 +137,7 @@ namespace {
     // in every chapter would open many times slower.
     bool replaceFile(const QString &path, const QByteArray &content)
     {
-        QFile out(path + QStringLiteral(".strip.part"));
+        QFile out(Paths::partFilePath(path));
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return false;
         const bool written = out.write(content) == content.size() && out.flush();
@@ -146,6 +149,46 @@ namespace {
             return true;
         out.remove();
         return false;
+    }
+
+    // What tells one book file from another at the same path: its size,
+    // its time and a hash of its first and last bytes (a copy that keeps
+    // the time, or a same-sized edit, changes the hash). Empty when the file
+    // cannot be read.
+    QByteArray sourceStamp(const QString &path)
+    {
+        constexpr qint64 sample = 64 * 1024;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return QByteArray();
+        QCryptographicHash hash(QCryptographicHash::Md5);
+        hash.addData(file.read(sample));
+        if (file.size() > sample) {
+            file.seek(qMax(sample, file.size() - sample));
+            hash.addData(file.read(sample));
+        }
+        const QFileInfo info(path);
+        return QByteArray::number(info.size()) + ' '
+                + QByteArray::number(info.lastModified().toMSecsSinceEpoch()) + ' '
+                + hash.result().toHex();
+    }
+
+    // Removes what an earlier unpack left in folder, keeping the reader's
+    // side files (named after the book's path hash) and the library's cover.
+    void clearUnpacked(const QString &folder, const QString &sidePrefix, bool top)
+    {
+        const QFileInfoList entries = QDir(folder).entryInfoList(
+                QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System);
+        for (const QFileInfo &entry : entries) {
+            const QString name = entry.fileName();
+            if (entry.isDir() && !entry.isSymLink()) {
+                clearUnpacked(entry.absoluteFilePath(), sidePrefix, false);
+                QDir().rmdir(entry.absoluteFilePath()); // kept only when a side file is in it
+            } else if (!name.startsWith(sidePrefix)
+                       && !(top && name == QLatin1String("cover.png"))) {
+                QFile::remove(entry.absoluteFilePath());
+            }
+        }
     }
 
 } // namespace
@@ -171,10 +214,25 @@ int EpubParser::open(const QString &filePath, bool metadataOnly)
     if (metadataOnly)
         return openMetadataOnly(filePath);
 
+    // The storage folder is named after the path: a book replaced at the
+    // same path must not show the files of the one before. A book is
+    // unpacked (and its files stripped and checked) once per version of its
+    // file; the stamp is written only when all of that is done.
     ZipReader reader;
-    if (!reader.extract(filePath, m_bookFolder)) {
-        log(QStringLiteral("Error unzip epub:%1").arg(filePath), Logger::Error);
-        return Damaged;
+    const QString sidePrefix = Paths::hashHex(filePath) + QLatin1Char('.');
+    const QString stampPath = m_bookFolder + QLatin1Char('/') + sidePrefix + QStringLiteral("unpacked");
+    const QByteArray stamp = sourceStamp(filePath);
+    QByteArray stored;
+    m_unpacking = stamp.isEmpty() || !readSmallFile(stampPath, 1024, &stored) || stored != stamp;
+    if (m_unpacking) {
+        QFile::remove(stampPath);
+        clearUnpacked(m_bookFolder, sidePrefix, true);
+        if (!reader.extract(filePath, m_bookFolder)) {
+            log(QStringLiteral("Error unzip epub:%1").arg(filePath), Logger::Error);
+            return Damaged;
+        }
+    } else {
+        Paths::removePartFiles(m_bookFolder);
     }
 
     const QString containerPath
@@ -204,6 +262,11 @@ int EpubParser::open(const QString &filePath, bool metadataOnly)
     const auto ncx = m_info.manifest.constFind(QStringLiteral("ncx"));
     loadToc(ncx != m_info.manifest.constEnd() ? ncx->href : QStringLiteral("toc.ncx"));
     loadSpine();
+    if (m_unpacking && !stamp.isEmpty()) {
+        QSaveFile file(stampPath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(stamp) != stamp.size() || !file.commit())
+            log(QStringLiteral("Can not write:%1").arg(stampPath), Logger::Error);
+    }
     return Parsed;
 }
 
@@ -590,6 +653,15 @@ void EpubParser::checkPicture(const QString &path, qint64 *pixelBudget)
         QFile::remove(path);
 }
 
+void EpubParser::writeToc()
+{
+    QString error;
+    if (m_document
+        && !TocFile::write(TocFile::path(m_document->filePath()), m_info.tocJson.toUtf8(), false,
+                           &error))
+        log(QStringLiteral("Can not write TOC:%1").arg(error), Logger::Error);
+}
+
 void EpubParser::loadSpine()
 {
     QElapsedTimer timer;
@@ -625,6 +697,11 @@ void EpubParser::loadSpine()
     if (m_document)
         m_document->setSpineFiles(files);
 
+    // Done once, when the book is unpacked.
+    if (!m_unpacking) {
+        writeToc();
+        return;
+    }
     // Every document of the book is stripped, not only the spine: a chapter
     // can show any other file in a frame or an object. A spine may name one
     // document many times; it is stripped once.
@@ -650,11 +727,7 @@ void EpubParser::loadSpine()
         checkPicture(path, &pixelBudget);
     }
 
-    QString error;
-    if (m_document
-        && !TocFile::write(TocFile::path(m_document->filePath()), m_info.tocJson.toUtf8(), false,
-                           &error))
-        log(QStringLiteral("Can not write TOC:%1").arg(error), Logger::Error);
+    writeToc();
 
     qDebug() << "epub::EpubParser::loadSpine"
              << "end time:" << timer.elapsed();

@@ -80,6 +80,7 @@ private:
     // or does not fit in what is left of pixelBudget.
     void checkPicture(const QString &path, qint64 *pixelBudget);
     // True when the first readable XHTML spine document does not parse.
+    void writeToc();
     bool probeEncryption(const std::function<QString(const QString &href)> &fileOfHref);
 
     EpubDocument *m_document;
@@ -89,6 +90,8 @@ private:
     // The archive's entry names, listed once per open.
     QStringList m_entries;
     bool m_metadataOnly = false;
+    // This open unpacks the book afresh (no stamp of the same file).
+    bool m_unpacking = true;
     // The package folder relative to the storage folder, "/" separated.
     QString m_opfDir;
 };

@@ -2,6 +2,7 @@
 #include "tests/archive/zipfixture.h"
 #include "tests/support/testenvironment.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -29,6 +30,7 @@ private slots:
     void entryNames_data();
     void entryNames();
     void unsafeNamesStayInside();
+    void extractRemovesUnfinishedFiles();
     void damagedArchives_data();
     void damagedArchives();
     void corruptEntryLeavesNoFile();
@@ -208,6 +210,9 @@ void TestZipReader::entryNames_data()
 
     QTest::newRow("utf-8 flag") << true << QString::fromUtf8("Глава/файл №1.xhtml");
     QTest::newRow("code page 866") << false << QString::fromUtf8("Глава/файл.txt");
+    // The longest name a usual file system takes: the temporary name of the
+    // file being written must still fit.
+    QTest::newRow("255 bytes") << true << QString(251, QLatin1Char('n')) + QStringLiteral(".txt");
 }
 
 void TestZipReader::entryNames()
@@ -220,6 +225,26 @@ void TestZipReader::entryNames()
     const QString target = m_dir->filePath("out");
     QVERIFY(reader.extract(path, target));
     QVERIFY(QFileInfo(target + "/" + name).isFile());
+}
+
+void TestZipReader::extractRemovesUnfinishedFiles()
+{
+    const QString path = archive({ { "a.txt", "a" }, { "dir/b.txt", "b" } });
+    const QString target = m_dir->filePath("out");
+    QVERIFY(QDir().mkpath(target + "/dir"));
+    for (const QString &name : { QStringLiteral("/.vl-k1.part"), QStringLiteral("/dir/.vl-x9.part") }) {
+        QFile part(target + name);
+        QVERIFY(part.open(QIODevice::WriteOnly));
+        part.write("cut short");
+    }
+    ZipReader reader;
+    QVERIFY(reader.extract(path, target));
+    QCOMPARE(filesBelow(target), QStringList({ "a.txt", "dir/b.txt" }));
+    // Unpacked files keep the time of their entry, so the same archive
+    // unpacks to the same files: a ZIP time has whole, even seconds.
+    const QTime time = QFileInfo(target + "/a.txt").lastModified().time();
+    QCOMPARE(time.msec(), 0);
+    QCOMPARE(time.second() % 2, 0);
 }
 
 void TestZipReader::unsafeNamesStayInside()

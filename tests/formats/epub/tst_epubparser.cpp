@@ -8,6 +8,7 @@
 #include "document/tocfile.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -45,6 +46,10 @@ private slots:
     void nonAsciiNames();
     void scriptsAreStripped();
     void picturesAreBounded();
+    void replacedBookIsUnpackedAfresh_data();
+    void replacedBookIsUnpackedAfresh();
+    void unfinishedFilesAreRemoved();
+    void longestEntryNames();
     void tocTree();
     void tocDepthIsCapped();
     void tocIsWrittenOnce();
@@ -132,6 +137,97 @@ void TestEpubParser::picturesAreBounded()
     QCOMPARE(sizeOf(QStringLiteral("big1.png")), QSize(6000, 5000));
     QCOMPARE(sizeOf(QStringLiteral("big2.png")), QSize(6000, 5000));
     QCOMPARE(sizeOf(QStringLiteral("big3.png")), QSize(1, 1));
+}
+
+void TestEpubParser::replacedBookIsUnpackedAfresh_data()
+{
+    QTest::addColumn<QString>("newText");
+    QTest::addColumn<bool>("sameSizeAndTime");
+    QTest::newRow("other size") << QStringLiteral("A longer new text") << false;
+    // A same-sized edit copied with its time kept: only the bytes differ.
+    QTest::newRow("same size and time") << QStringLiteral("New") << true;
+}
+
+void TestEpubParser::replacedBookIsUnpackedAfresh()
+{
+    QFETCH(QString, newText);
+    QFETCH(bool, sameSizeAndTime);
+    const QString name = QStringLiteral("replaced-%1.epub").arg(QTest::currentDataTag());
+    Epub first;
+    first.chapters = QStringList { QStringLiteral("<p>Old</p>") };
+    if (!sameSizeAndTime)
+        first.extra = { { QStringLiteral("OEBPS/only-old.xhtml"), Epub::xhtml("<p>x</p>") } };
+    const QString path = write(first, name);
+    const QFileInfo before(path);
+    {
+        epub::EpubDocument document(path);
+        QVERIFY(document.load());
+    }
+    const QString folder = Paths::bookPath(path);
+    QVERIFY(readFile(folder + "/OEBPS/ch1.xhtml").contains("<p>Old</p>"));
+    // The reader's own files beside the book stay.
+    const QString settings = folder + QLatin1Char('/') + Paths::hashHex(path) + ".settings";
+    QFile side(settings);
+    QVERIFY(side.open(QIODevice::WriteOnly));
+    side.write("{}");
+    side.close();
+
+    Epub second;
+    second.chapters = QStringList { QStringLiteral("<p>%1</p>").arg(newText) };
+    QVERIFY(QFile::remove(path));
+    QCOMPARE(write(second, name), path);
+    if (sameSizeAndTime) {
+        QCOMPARE(QFileInfo(path).size(), before.size());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(before.lastModified(), QFileDevice::FileModificationTime));
+    }
+    epub::EpubDocument document(path);
+    QVERIFY(document.load());
+    QVERIFY(readFile(folder + "/OEBPS/ch1.xhtml").contains(newText.toUtf8()));
+    QVERIFY(!QFile::exists(folder + "/OEBPS/only-old.xhtml"));
+    QVERIFY(QFile::exists(settings));
+}
+
+void TestEpubParser::unfinishedFilesAreRemoved()
+{
+    const QString path = write(Epub(), QStringLiteral("leftovers.epub"));
+    {
+        epub::EpubDocument document(path);
+        QVERIFY(document.load());
+    }
+    // An unpack killed half-way leaves its files under temporary names.
+    const QString folder = Paths::bookPath(path);
+    for (const QString &name : { QStringLiteral("/.vl-1a2b.part"), QStringLiteral("/OEBPS/.vl-zz.part") }) {
+        QFile part(folder + name);
+        QVERIFY(part.open(QIODevice::WriteOnly));
+        part.write("half");
+    }
+    epub::EpubDocument document(path);
+    QVERIFY(document.load());
+    QDirIterator parts(folder, { QStringLiteral("*.part") }, QDir::Files | QDir::Hidden,
+                       QDirIterator::Subdirectories);
+    QVERIFY2(!parts.hasNext(), qPrintable(parts.next()));
+}
+
+void TestEpubParser::longestEntryNames()
+{
+    // A name of 245 bytes is legal on every usual file system; the book must
+    // not turn "damaged" for the temporary name of its file.
+    const QString chapter = QString(240, QLatin1Char('c')) + QStringLiteral(".html");
+    QCOMPARE(chapter.toUtf8().size(), 245);
+    Epub epub;
+    epub.manifest = QStringLiteral("<item id=\"long\" href=\"%1\" media-type=\"application/xhtml+xml\"/>")
+                            .arg(chapter);
+    epub.spine = QStringLiteral("<itemref idref=\"long\"/>");
+    epub.extra = { { QStringLiteral("OEBPS/") + chapter,
+                     Epub::xhtml(QStringLiteral("<p onclick=\"x()\">Long</p>")) } };
+    const QString path = write(epub, QStringLiteral("long-names.epub"));
+    epub::EpubDocument document(path);
+    QVERIFY(document.load());
+    QCOMPARE(document.spineFiles().last(), chapter);
+    const QByteArray text = readFile(Paths::bookPath(path) + "/OEBPS/" + chapter);
+    QVERIFY(text.contains("<p>Long</p>"));
 }
 
 void TestEpubParser::minimalBook()
