@@ -116,11 +116,14 @@ bool ZipReader::unpack(Operation operation, const QString &archivePath, const QS
     const bool isTestRead = operation == Operation::TestRead;
 
     // A book of many small chapters costs a few seeks and reads per entry;
-    // a small archive is read once into memory instead.
+    // a small archive is read once into memory instead. Not for one named
+    // entry (a comic page, an EPUB member): that would read the whole
+    // archive for a small part of it.
     QBuffer memory;
     QFile source(archivePath);
     constexpr qint64 inMemoryLimit = 64 * 1024 * 1024;
-    if (source.size() <= inMemoryLimit && source.open(QIODevice::ReadOnly)) {
+    const bool oneEntry = entryName && !entryName->isEmpty();
+    if (!oneEntry && source.size() <= inMemoryLimit && source.open(QIODevice::ReadOnly)) {
         memory.setData(source.readAll());
         source.close();
     }

@@ -1,5 +1,6 @@
 #include "library/workers/bookmetadata.h"
 
+#include "comics/comicdocument.h"
 #include "core/logger.h"
 #include "core/paths.h"
 #include "document/textdocument.h"
@@ -38,9 +39,10 @@ BookMetadata::Result BookMetadata::read(BookDto &book)
     case Fb2:
     case Txt:
         return readFb2(book);
-    case Pdf:
     case Cbz:
     case Cbr:
+        return readComic(book);
+    case Pdf:
     case SevenZip:
         return readWithoutReader(book);
     default: {
@@ -135,6 +137,27 @@ BookMetadata::Result BookMetadata::readFb2(BookDto &book)
     }
     take(book, result, fb2Book.title.isEmpty() ? fileTitle(book.fullPath) : fb2Book.title,
          fb2Book.author, fb2Book.metadata, fb2Book.cover);
+    return result;
+}
+
+BookMetadata::Result BookMetadata::readComic(BookDto &book)
+{
+    Result result;
+    comics::ComicDocument document;
+    // A comic without a page to show would be stored as a row that never
+    // opens.
+    if (!document.load(book.fullPath)) {
+        result.status = Status::Damaged;
+        result.reason = QStringLiteral("the comic cannot be read: %1").arg(document.lastError());
+        return result;
+    }
+    book.title = document.title();
+    const QImage cover = document.renderPage();
+    if (!cover.isNull())
+        result.cover = cover.scaledToHeight(CoverHeight, Qt::SmoothTransformation);
+    Logger::instance()->write(
+            QStringLiteral("Comic with %1 pages: %2").arg(document.pageCount()).arg(book.fullPath),
+            Logger::Info);
     return result;
 }
 

@@ -76,12 +76,18 @@ public:
     // The file name up to its first dot ("my" for "my.first.book.fb2").
     static QString fileTitle(const QString &path);
 
+    // Height of the covers made from a page (comics, PDF).
+    static constexpr int CoverHeight = 190;
+
 private:
     BookMetadata() = delete;
 
     static Result readEpub(BookDto &book);
     static Result readMobi(BookDto &book);
     static Result readFb2(BookDto &book);
+    // Title from the file name, the first page as the cover; refused when
+    // no page can be shown.
+    static Result readComic(BookDto &book);
     // Formats whose reader this program does not have yet: the book is
     // stored with its file name as title and no cover.
     static Result readWithoutReader(BookDto &book);

@@ -5,7 +5,9 @@
 #include "library/db/bookprovider.h"
 #include "library/workers/addbooksworker.h"
 #include "library/workers/bookmetadata.h"
+#include "tests/archive/rarfixture.h"
 #include "tests/archive/zipfixture.h"
+#include "tests/comics/comicfixture.h"
 #include "tests/document/picturefixture.h"
 #include "tests/formats/mobi/mobiwriter.h"
 
@@ -175,6 +177,8 @@ private slots:
     void addBookFile_data();
     void addBookFile();
     void drmProtected();
+    void comics_data();
+    void comics();
     void cancelBetweenBooks();
     void cancelDuringScan();
     void cancelBeforeStart();
@@ -454,6 +458,62 @@ void TestAddBooksWorker::drmProtected()
                                  folder + QStringLiteral("/c.epub") });
     QCOMPARE(among.error, -1);
     QCOMPARE(among.completeCount, 2);
+}
+
+void TestAddBooksWorker::comics_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("title");
+
+    const auto comic = [](const QString &name) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        ComicFixture::write(
+                path,
+                { { QStringLiteral("ComicInfo.xml"), "<ComicInfo/>" },
+                  { QStringLiteral("002.png"), ComicFixture::page(2, { 200, 300 }) },
+                  { QStringLiteral("001.jpg"), ComicFixture::page(1, { 200, 300 }, "JPG") } });
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    };
+    QTest::newRow("CBZ") << "Sea_Tales_Vol.2.cbz" << comic(QStringLiteral("x.cbz"))
+                         << "Sea Tales Vol";
+    QTest::newRow("CBR") << "Sea_Tales.cbr" << comic(QStringLiteral("x.cbr")) << "Sea Tales";
+    QTest::newRow("CBR named CBZ") << "Wrong.cbz" << comic(QStringLiteral("x.cbr")) << "";
+    QTest::newRow("no pictures") << "Empty.cbr" << RarFixture::Archive().bytes() << "";
+}
+
+// A comic is stored with its file name as title and its first page,
+// 190 pixels high, as the cover; one that cannot be shown is not stored
+// and leaves no storage folder.
+void TestAddBooksWorker::comics()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, title);
+    const QString path = m_dir.filePath(QStringLiteral("comics/") + name);
+    QVERIFY(writeFile(path, bytes));
+
+    AddBooksWorker worker({});
+    QCOMPARE(worker.addBookFile(path), !title.isEmpty());
+    if (title.isEmpty()) {
+        QCOMPARE(BookProvider::instance()->bookCountAll(), 0);
+        QVERIFY(!QFileInfo::exists(Paths::booksDir() + QLatin1Char('/') + Paths::hashHex(path)));
+        return;
+    }
+    const BookDto book = BookProvider::instance()->findBookByPath(path);
+    QCOMPARE(book.title, title);
+    QCOMPARE(book.format, name.endsWith(QLatin1String("cbz")) ? 6 : 7);
+    QVERIFY(book.author.isEmpty());
+    QCOMPARE(book.cover, Paths::bookPath(path) + QStringLiteral("/cover.png"));
+    const QImage cover(book.cover);
+    QCOMPARE(cover.size(), QSize(127, 190));
+    QCOMPARE(ComicFixture::pageOf(cover), 1);
+    // Only the cover stays in the storage folder: no extracted page.
+    QCOMPARE(QDir(Paths::bookPath(path)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList { QStringLiteral("cover.png") });
 }
 
 void TestAddBooksWorker::cancelBetweenBooks()
