@@ -30,3 +30,12 @@ void reloadStyleSheet()
     font.setStyleStrategy(QFont::PreferAntialias);
     QApplication::setFont(font);
 }
+
+QString scrollBarStyleSheet(const QColor &background)
+{
+    QFile file(QStringLiteral(":/style/scrollbar_template.css"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    return QString::fromUtf8(file.readAll())
+            .replace(QLatin1String("%background_color%"), background.name());
+}
