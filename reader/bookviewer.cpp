@@ -1,6 +1,8 @@
 #include "reader/bookviewer.h"
 
+#include "comics/imageviewer.h"
 #include "core/settings.h"
+#include "document/imagedocument.h"
 #include "document/textdocument.h"
 #include "library/db/bookformat.h"
 #include "reader/bookoperations.h"
@@ -50,6 +52,13 @@ bool isReflowable(int format)
         BookFormat::fromString(QStringLiteral("txt")),
     };
     return formats.contains(format);
+}
+
+// The formats read in the image viewer.
+bool isComic(int format)
+{
+    return format == BookFormat::fromString(QStringLiteral("cbz"))
+            || format == BookFormat::fromString(QStringLiteral("cbr"));
 }
 
 bool samePath(const QString &first, const QString &second)
@@ -171,6 +180,11 @@ TextViewer *BookViewer::textViewer() const
     return qobject_cast<TextViewer *>(m_stack->widget(ViewerPageIndex));
 }
 
+ImageViewer *BookViewer::imageViewer() const
+{
+    return qobject_cast<ImageViewer *>(m_stack->widget(ViewerPageIndex));
+}
+
 void BookViewer::showPage(int index)
 {
     m_stack->setCurrentIndex(index);
@@ -213,9 +227,11 @@ bool BookViewer::openBook(const BookDto &book)
 
     if (isReflowable(book.format))
         return openTextBook(book);
+    if (isComic(book.format))
+        return openComicBook(book);
 
-    // Page-image books (PDF, comics) and formats without a reader have no
-    // viewer here: the reader is told, rather than left at the wait page.
+    // PDF books and formats without a reader have no viewer here: the
+    // reader is told, rather than left at the wait page.
     showPage(ViewerPageIndex);
     showMessage(tr("Error"),
                 tr("The book \"%1\" can not be opened: %2 books can not be read here.")
@@ -314,6 +330,67 @@ bool BookViewer::openTextBook(const BookDto &book)
     connect(m_toolBar, &ReadToolBar::increaseFont, viewer, &TextViewer::increaseFont);
     connect(m_toolBar, &ReadToolBar::decreaseFont, viewer, &TextViewer::decreaseFont);
     connect(viewer, &TextViewer::pageChanged, m_context, &UserContext::updateBookInfo);
+    return true;
+}
+
+bool BookViewer::openComicBook(const BookDto &book)
+{
+    BookOperations *hub = BookOperations::instance();
+    emit hub->toggleNotesContol(false);
+    emit hub->togglePrintContol(false);
+    m_context->setBook(book);
+
+    m_toolBar->hideIncreaseFontButton(true);
+    m_toolBar->hideDecreaseFontButton(true);
+    m_toolBar->hideIncreaseSpacingButton(true);
+    m_toolBar->hideDecreaseSpacingButton(true);
+    m_toolBar->hideZoomInButton(false);
+    m_toolBar->hideZoomOutButton(false);
+    m_toolBar->hideFitSizeButton(false);
+    m_toolBar->hideOriginalButton(false);
+
+    if (m_stack->widget(ViewerPageIndex))
+        emit newBookReading();
+    m_context->setDocument(nullptr);
+
+    auto *viewer = new ImageViewer(book.fullPath, m_innerFrame);
+    viewer->move(m_waitPage->pos());
+    putInPage(viewer);
+    ImageDocument *document = viewer->document();
+    m_context->setDocument(document);
+
+    m_restorePending = true;
+    connect(viewer, &ImageViewer::loadFinished, this, &BookViewer::loadFinished);
+    connect(m_toolBar, &ReadToolBar::zoomIn, viewer, &ImageViewer::zoomIn);
+    connect(m_toolBar, &ReadToolBar::zoomOut, viewer, &ImageViewer::zoomOut);
+    connect(m_toolBar, &ReadToolBar::fitSize, viewer, &ImageViewer::fitToPage);
+    connect(m_toolBar, &ReadToolBar::original, viewer, &ImageViewer::originalSize);
+    if (document) {
+        connect(document, &ImageDocument::pageNumberChanged, viewer,
+                [this] { m_context->updateBookInfo(); });
+        connect(document, &ImageDocument::columnCountChanged, this, [this](int columns) {
+            m_context->updateBookInfo();
+            m_toolBar->setViewMode(columns);
+        });
+    }
+    connect(viewer, &ImageViewer::fullScreen, this, [this] { emit fullScreen(); });
+
+    if (!viewer->load()) {
+        m_showBusyCursor = false;
+        m_restorePending = false;
+        loadFinished();
+        showMessage(tr("Error"),
+                    tr("The book \"%1\" can not be opened: %2.")
+                            .arg(bookName(book), viewer->lastError()));
+        // A comic that shows nothing must not stand for the book: saving
+        // its empty place would wipe the one the library holds.
+        m_context->setDocument(nullptr);
+        dropViewer();
+        return false;
+    }
+    m_toolBar->setViewMode(document->columnCount());
+    m_context->restorePosition();
+    m_restorePending = false;
     return true;
 }
 

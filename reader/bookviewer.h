@@ -6,6 +6,7 @@
 
 #include <QPointer>
 
+class ImageViewer;
 class LoaderBox;
 class QFrame;
 class QHBoxLayout;
@@ -27,10 +28,10 @@ class UserContext;
 // Page 0 of its stack is the wait page, page 1 the viewer (an empty frame
 // until the first book). At most one viewer lives in page 1.
 //
-// Reflowable books (EPUB, MOBI, FB2, PRC, TXT) are read in a TextViewer.
-// A book of any other format, and a book the viewer cannot open, is refused
-// with a message: openBook() answers false and the window shows the
-// library again.
+// Reflowable books (EPUB, MOBI, FB2, PRC, TXT) are read in a TextViewer,
+// comics (CBZ, CBR) in an ImageViewer. A book of any other format, and a
+// book the viewer cannot open, is refused with a message: openBook()
+// answers false and the window shows the library again.
 //
 // GUI thread only. openBook() and endResize() process pending events in the
 // middle of their work.
@@ -60,6 +61,8 @@ public:
     int currentPageIndex() const;
     // The text viewer in page 1, or null.
     TextViewer *textViewer() const;
+    // The image viewer (a comic) in page 1, or null.
+    ImageViewer *imageViewer() const;
     ReadToolBar *toolBar() const { return m_toolBar; }
     LoaderBox *waitPage() const { return m_waitPage; }
     QLabel *titleLabel() const { return m_titleLabel; }
@@ -101,6 +104,7 @@ private:
     Q_DISABLE_COPY_MOVE(BookViewer)
 
     bool openTextBook(const BookDto &book);
+    bool openComicBook(const BookDto &book);
     // Takes the widget out of page 1, cuts its connections and deletes it;
     // page 1 is left empty.
     void dropViewer();

@@ -137,8 +137,8 @@ QByteArray Archive::bytes() const
 bool Archive::write(const QString &path) const
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            && file.write(bytes()) == bytes().size();
+    const QByteArray data = bytes();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
 }
 
 bool write(const QString &path, const QList<QPair<QString, QByteArray>> &files)

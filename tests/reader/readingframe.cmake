@@ -9,6 +9,10 @@ vl_add_test(NAME tst_usercontext SOURCES tst_usercontext.cpp LIBS vl_readingfram
 vl_add_test(NAME tst_readtoolbar SOURCES tst_readtoolbar.cpp LIBS vl_readingframe vl_res_style)
 vl_add_test(NAME tst_textviewercontextmenu SOURCES tst_textviewercontextmenu.cpp
     LIBS vl_readingframe)
+if(TARGET vl_comicfixture)
+    vl_add_test(NAME tst_comicframe SOURCES tst_comicframe.cpp
+        LIBS vl_readingframe vl_imageviewer vl_comicfixture vl_res_style)
+endif()
 
 if(NOT TARGET vl_zipfixture)
     return()

@@ -457,9 +457,10 @@ void tst_BookViewer::refusals_data()
     QTest::newRow("PDF") << "Refused.pdf"
                          << "pdf"
                          << "PDF books can not be read here.";
-    QTest::newRow("comic") << "Refused.cbz"
-                           << "cbz"
-                           << "CBZ books can not be read here.";
+    QTest::newRow("damaged comic") << "Refused.cbz"
+                                   << "cbz"
+                                   << "can not be opened: the archive is damaged or is no ZIP "
+                                      "archive.";
     QTest::newRow("DJVU") << "Refused.djvu"
                           << "djvu"
                           << "DJVU books can not be read here.";

@@ -1,13 +1,15 @@
 // "frame BOOK [--size WxH] [--profile day|night|sepia] [--columns 1|2]
-// [--full-screen] [--turn N] [--screenshot FILE]": opens a book in the
-// reading frame (viewer, tool bar, reading controller) as the main window
-// does, waits for its pages, turns N pages forward, and prints what the
-// frame shows. The reading settings are put back as they were afterwards;
-// the library is not touched (the book has no library record).
+// [--full-screen] [--turn N] [--screenshot FILE]": opens a book (a text
+// book or a comic) in the reading frame (viewer, tool bar, reading
+// controller) as the main window does, waits for its pages, turns N pages
+// forward, and prints what the frame shows. The reading settings are put back as they were
+// afterwards; the library is not touched (the book has no library record).
 
 #include "tools/probe/probe.h"
 
+#include "comics/imageviewer.h"
 #include "core/settings.h"
+#include "document/imagedocument.h"
 #include "library/db/bookformat.h"
 #include "reader/bookviewer.h"
 #include "reader/readtoolbar.h"
@@ -20,6 +22,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QFrame>
 #include <QJsonObject>
 #include <QLabel>
 #include <QPixmap>
@@ -130,17 +133,45 @@ int frameBook(const QStringList &arguments)
     if (!frame->openBook(book))
         return probe::fail(messages.isEmpty() ? QStringLiteral("the book cannot be opened")
                                               : messages.join(QLatin1Char(' ')));
-    TextViewer *viewer = frame->textViewer();
-    if (!viewer || !waitUntil([&] { return viewer->isLayoutReady(); }, 30000))
-        return probe::fail(QStringLiteral("the first page did not load"));
-    if (!waitUntil([&] { return !viewer->isPaginating(); }, 60000))
-        return probe::fail(QStringLiteral("no pagination reply"));
-    TextViewerInput *input = TextViewerInput::of(viewer);
-    for (int i = 0; i < turns && input; ++i) {
-        const int before = viewer->absolutePage();
-        input->next();
-        waitUntil([&] { return viewer->absolutePage() != before && viewer->isLayoutReady(); },
-                  10000);
+    // What the frame shows: the page (the left one of two), the book's
+    // pages, the progress and the columns.
+    int page = 0;
+    int totalPages = 0;
+    int progress = 0;
+    int columnCount = 0;
+    if (ImageViewer *comic = frame->imageViewer()) {
+        ImageDocument *document = comic->document();
+        const auto ready = [&] {
+            return !comic->isPreparingPage() && comic->shownPage() == document->currentPage()
+                    && !comic->shade()->isVisible();
+        };
+        if (!waitUntil(ready, 30000))
+            return probe::fail(QStringLiteral("the first page did not load"));
+        for (int i = 0; i < turns; ++i) {
+            comic->next();
+            waitUntil(ready, 10000);
+        }
+        page = document->currentPage();
+        totalPages = document->pageCount();
+        progress = int(document->progress());
+        columnCount = document->columnCount();
+    } else {
+        TextViewer *viewer = frame->textViewer();
+        if (!viewer || !waitUntil([&] { return viewer->isLayoutReady(); }, 30000))
+            return probe::fail(QStringLiteral("the first page did not load"));
+        if (!waitUntil([&] { return !viewer->isPaginating(); }, 60000))
+            return probe::fail(QStringLiteral("no pagination reply"));
+        TextViewerInput *input = TextViewerInput::of(viewer);
+        for (int i = 0; i < turns && input; ++i) {
+            const int before = viewer->absolutePage();
+            input->next();
+            waitUntil([&] { return viewer->absolutePage() != before && viewer->isLayoutReady(); },
+                      10000);
+        }
+        page = viewer->absolutePage();
+        totalPages = viewer->bookPageCount();
+        progress = viewer->progress();
+        columnCount = viewer->columnCount();
     }
     context.updateBookInfo();
     // Let the last layout reach the screen.
@@ -148,13 +179,13 @@ int frameBook(const QStringList &arguments)
 
     QJsonObject result {
         { QStringLiteral("book"), book.fullPath },
-        { QStringLiteral("page"), viewer->absolutePage() },
-        { QStringLiteral("totalPages"), viewer->bookPageCount() },
-        { QStringLiteral("progress"), viewer->progress() },
+        { QStringLiteral("page"), page },
+        { QStringLiteral("totalPages"), totalPages },
+        { QStringLiteral("progress"), progress },
         { QStringLiteral("title"), frame->titleLabel()->text() },
         { QStringLiteral("progressText"), frame->progressLabel()->text() },
         { QStringLiteral("profile"), Settings::profileName(settings->values().currentProfile) },
-        { QStringLiteral("columns"), viewer->columnCount() },
+        { QStringLiteral("columns"), columnCount },
         { QStringLiteral("fullScreen"), frame->isFullScreen() },
         { QStringLiteral("waitPage"), frame->currentPageIndex() == 0 },
         { QStringLiteral("toolBar"),

@@ -3,6 +3,7 @@
 
 #include "tools/probe/probe.h"
 
+#include "comics/comicdocument.h"
 #include "core/paths.h"
 #include "document/textdocument.h"
 #include "document/tocfile.h"
@@ -36,6 +37,28 @@ int openBook(const QStringList &arguments)
     if (!QFileInfo(path).isFile()) {
         probe::printJson(result);
         return 1;
+    }
+
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("cbz") || suffix == QLatin1String("cbr")) {
+        // A comic: its pages for files and contents, its first page as the
+        // cover the library would make.
+        comics::ComicDocument comic;
+        const bool loaded = comic.load(path);
+        result.insert(QStringLiteral("status"), loaded ? 0 : 1);
+        result.insert(QStringLiteral("title"), comic.title());
+        result.insert(QStringLiteral("files"), QJsonArray::fromStringList(comic.pageNames()));
+        result.insert(QStringLiteral("pages"), comic.pageCount());
+        result.insert(QStringLiteral("tocEntries"), comic.tableOfContents().size());
+        const QImage cover = loaded ? comic.renderPage() : QImage();
+        result.insert(QStringLiteral("coverSize"),
+                      cover.isNull()
+                              ? QString()
+                              : QStringLiteral("%1x%2").arg(cover.width()).arg(cover.height()));
+        if (!loaded)
+            result.insert(QStringLiteral("error"), comic.lastError());
+        probe::printJson(result);
+        return loaded ? 0 : 1;
     }
 
     const std::unique_ptr<TextDocument> document(createDocument(path));
