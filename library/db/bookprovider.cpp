@@ -376,6 +376,24 @@ bool BookProvider::createSchema(QSqlDatabase &db)
         { QStringLiteral("CREATE TRIGGER if not exists delete_book_metadata BEFORE DELETE ON books "
                          "BEGIN delete from book_metadata where book_id=old.id;END;"),
           QStringLiteral("Cannot create book and metadata trigger on delete. Error:%1") },
+        // One book outside the trash per path. Kept by triggers rather than
+        // a unique index: a library from before may hold a path twice, and
+        // its rows stay; only a new row or a changed path is refused. The
+        // trash may hold the path again (a book trashed and added anew).
+        { QStringLiteral("CREATE INDEX if not exists books_full_path ON books(full_path);"),
+          QStringLiteral("Cannot create the index of book paths. Error:%1") },
+        { QStringLiteral("CREATE TRIGGER if not exists books_unique_path_insert BEFORE INSERT ON "
+                         "books WHEN ifnull(new.is_deleted, 0) = 0 AND EXISTS (SELECT 1 FROM books "
+                         "WHERE full_path = new.full_path AND ifnull(is_deleted, 0) = 0) BEGIN "
+                         "SELECT RAISE(ABORT, 'UNIQUE constraint failed: books.full_path'); END;"),
+          QStringLiteral("Cannot create the trigger of unique book paths. Error:%1") },
+        { QStringLiteral("CREATE TRIGGER if not exists books_unique_path_update BEFORE UPDATE OF "
+                         "full_path ON books WHEN new.full_path IS NOT old.full_path AND "
+                         "ifnull(new.is_deleted, 0) = 0 AND EXISTS (SELECT 1 FROM books WHERE "
+                         "full_path = new.full_path AND ifnull(is_deleted, 0) = 0 AND id <> "
+                         "new.id) BEGIN SELECT RAISE(ABORT, 'UNIQUE constraint failed: "
+                         "books.full_path'); END;"),
+          QStringLiteral("Cannot create the trigger of unique book paths. Error:%1") },
     };
     for (const auto &step : steps) {
         if (!run(step.sql, &error))
@@ -450,6 +468,13 @@ void BookProvider::readCategory(const QSqlQuery &query, CategoryDto &category)
 
 int BookProvider::addBook(const BookDto &book)
 {
+    return addBook(book, nullptr);
+}
+
+int BookProvider::addBook(const BookDto &book, bool *alreadyThere)
+{
+    if (alreadyThere)
+        *alreadyThere = false;
     QSqlDatabase db = database();
     const auto fail = [this](const QString &error) {
         reportError(error, nullptr, QStringLiteral("Add book. Error db:%1"));
@@ -461,6 +486,22 @@ int BookProvider::addBook(const BookDto &book)
     Transaction transaction(db);
     if (!transaction.isActive())
         return fail(transaction.error());
+
+    if (!book.isDeleted) {
+        Statement existing(db, QStringLiteral("select id from books where full_path=:full_path "
+                                              "AND is_deleted = 0 limit 1"));
+        existing.bind(QStringLiteral(":full_path"), encodeText(book.fullPath));
+        if (!existing.exec())
+            return fail(existing.error());
+        if (existing.query().next()) {
+            Logger::instance()->write(QStringLiteral("Add book. Already in the library:%1")
+                                              .arg(book.fullPath),
+                                      Logger::Info);
+            if (alreadyThere)
+                *alreadyThere = true;
+            return -1;
+        }
+    }
 
     Statement insert(db,
                      QStringLiteral("INSERT INTO books (cover, full_path, author, title, format, "

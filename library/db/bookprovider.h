@@ -68,8 +68,14 @@ public:
     // ---- books ----
 
     // Stores a new book and its metadata entries in one transaction; the
-    // record's id is ignored. The new id, or -1 (nothing stored).
+    // record's id is ignored. The new id, or -1 (nothing stored). A book
+    // outside the trash is stored only when no other book outside the
+    // trash has its path: the look-up and the insert are one transaction,
+    // so two windows or programs adding one file at once store it once.
     int addBook(const BookDto &book);
+    // As above; alreadyThere tells that -1 came because the path is in the
+    // library already (another add got there first), not from a failure.
+    int addBook(const BookDto &book, bool *alreadyThere);
     // Writes every column of the record to its row by id. Use the narrow
     // setters below when only a few columns change: a whole record read
     // earlier can carry stale flags (trash, favourite) back into the row.

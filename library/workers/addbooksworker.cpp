@@ -212,19 +212,19 @@ bool AddBooksWorker::addBookFile(const QString &filePath)
     if (!result.cover.isNull())
         book.cover = BookMetadata::writeCover(result.cover, path);
 
-    if (!storeBook(book)) {
+    bool alreadyThere = false;
+    const int id = BookProvider::instance()->addBook(book, &alreadyThere);
+    if (alreadyThere) {
+        // Another window or program added the file meanwhile: its row owns
+        // the storage folder and the unpacked book now.
+        log(QStringLiteral("Already in the library: %1").arg(path), Logger::Info);
+        return false;
+    }
+    if (id == -1) {
         skip(filePath, QStringLiteral("the library database refused the book"));
         discard(storageFolder, storageExisted);
         return false;
     }
-    return true;
-}
-
-bool AddBooksWorker::storeBook(const BookDto &book)
-{
-    const int id = BookProvider::instance()->addBook(book);
-    if (id == -1)
-        return false;
     m_lastBookId = id;
     return true;
 }

@@ -66,8 +66,6 @@ private:
 
     // Collects the book files of m_inputs; false when canceled.
     bool scanFolder();
-    // Stores the record; true and lastBookId() set on success.
-    bool storeBook(const BookDto &book);
     // Names the book being added in the settings, so that a crash report
     // can carry the file that caused it.
     void rememberLastBook(const QString &path);

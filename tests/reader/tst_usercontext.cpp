@@ -97,9 +97,11 @@ void tst_UserContext::init()
 
 int tst_UserContext::addBook(const QString &title)
 {
+    // A path of its own for every row: the library holds one book per path.
+    static int serial = 0;
     BookDto book;
     book.title = title;
-    book.fullPath = QStringLiteral("/books/%1.pdf").arg(title);
+    book.fullPath = QStringLiteral("/books/%1-%2.pdf").arg(title).arg(++serial);
     book.format = 3;
     book.timeLastView = 1000;
     const int id = BookProvider::instance()->addBook(book);

@@ -117,6 +117,15 @@ private:
         return raw.column(QStringLiteral("select name from pragma_table_info('books')"));
     }
 
+    int liveRows(const QString &path)
+    {
+        RawDatabase raw(databaseFile());
+        return raw.value(QStringLiteral("select count(*) from books where full_path='%1' and "
+                                        "is_deleted = 0")
+                                 .arg(BookProvider::encodeText(path)))
+                .toInt();
+    }
+
     std::unique_ptr<QTemporaryDir> m_home;
 
 private slots:
@@ -149,14 +158,14 @@ private slots:
                                "folders" }));
         QCOMPARE(raw.column(QStringLiteral(
                          "select name from sqlite_master where type='trigger' order by name")),
-                 QStringList({ "delete_book_bookmarks", "delete_book_folder_bind_books",
+                 QStringList({ "books_unique_path_insert", "books_unique_path_update",
+                               "delete_book_bookmarks", "delete_book_folder_bind_books",
                                "delete_book_folder_bind_folders", "delete_book_metadata" }));
-        // Only the automatic indexes of the keys and of the unique title.
-        QCOMPARE(raw.value(QStringLiteral(
-                                   "select count(*) from sqlite_master where type='index' and "
-                                   "sql is not null"))
-                         .toInt(),
-                 0);
+        // Besides the automatic indexes of the keys and of the unique title,
+        // the one of the book paths.
+        QCOMPARE(raw.column(QStringLiteral("select name from sqlite_master where type='index' and "
+                                           "sql is not null")),
+                 QStringList { QStringLiteral("books_full_path") });
         QCOMPARE(columnsOfBooks(),
                  QStringList({ "id", "cover", "full_path", "author", "title", "format",
                                "time_added", "time_last_view", "position", "max_position",
@@ -225,6 +234,40 @@ private slots:
         // The tables that did not exist yet are made too.
         QVERIFY(provider()->addCategory(QStringLiteral("After migration"), 0) > 0);
         QVERIFY(provider()->createBookmark(7, 1, 2, QStringLiteral("mark")));
+    }
+
+    // A library from before may hold one path in two rows: they stay, the
+    // library opens, and no third row joins them.
+    void migratesLibraryWithDuplicatePaths()
+    {
+        switchHome();
+        QDir().mkpath(QFileInfo(databaseFile()).path());
+        {
+            RawDatabase raw(databaseFile());
+            QVERIFY(raw.exec(QStringLiteral(
+                    "create table books (id INTEGER primary key,cover TEXT,full_path TEXT,author "
+                    "TEXT,title TEXT,format INTEGER,time_added INTEGER,time_last_view INTEGER,"
+                    "position INTEGER,max_position INTEGER,is_favorite INTEGER,is_deleted INTEGER,"
+                    "notes_count INTEGER,book_hash TEXT)")));
+            for (int id : { 3, 4 }) {
+                QVERIFY(raw.exec(QStringLiteral("insert into books (id, full_path, title, "
+                                                "is_deleted) values (%1, 'L29sZC5mYjI=', 'Twice', "
+                                                "0)")
+                                         .arg(id)));
+            }
+        }
+        QVERIFY2(provider()->createConnection(), qPrintable(provider()->lastError()));
+        QCOMPARE(provider()->bookCountAll(), 2);
+        bool alreadyThere = false;
+        QCOMPARE(provider()->addBook(makeBook(QStringLiteral("/old.fb2")), &alreadyThere), -1);
+        QVERIFY(alreadyThere);
+        QCOMPARE(provider()->bookCountAll(), 2);
+        // The rows that were there still take every change but a clash.
+        QVERIFY(provider()->setReadingPosition(4, 10, 50));
+        BookDto book = provider()->findBookById(3);
+        book.title = QStringLiteral("Renamed");
+        QVERIFY(provider()->updateBook(book));
+        QCOMPARE(provider()->findBookById(3).title, QStringLiteral("Renamed"));
     }
 
     void reportsUnusableFile_data()
@@ -462,6 +505,65 @@ private slots:
     }
 
     // ---- finding and listing ----
+
+    void onePathOneBook()
+    {
+        const QString path = QStringLiteral("/once/book.epub");
+        bool alreadyThere = true;
+        const int id = provider()->addBook(makeBook(path), &alreadyThere);
+        QVERIFY(id > 0);
+        QVERIFY(!alreadyThere);
+        QCOMPARE(provider()->addBook(makeBook(path, QStringLiteral("Again")), &alreadyThere), -1);
+        QVERIFY(alreadyThere);
+        QCOMPARE(provider()->addBook(makeBook(path)), -1);
+        QCOMPARE(liveRows(path), 1);
+
+        // Nor can another row take the path, through this layer or past it.
+        const int other = provider()->addBook(makeBook(QStringLiteral("/once/other.epub")));
+        BookDto moved = provider()->findBookById(other);
+        moved.fullPath = path;
+        QVERIFY(!provider()->updateBook(moved));
+        RawDatabase raw(databaseFile());
+        QVERIFY(!raw.exec(QStringLiteral("insert into books (full_path, is_deleted) values "
+                                         "('%1', 0)")
+                                  .arg(BookProvider::encodeText(path))));
+
+        // A book in the trash does not hold its path.
+        QVERIFY(provider()->setDeleted(id, 1));
+        QVERIFY(provider()->addBook(makeBook(path)) > 0);
+    }
+
+    // Two windows or programs adding one file at once.
+    void concurrentAddsStoreOneRow()
+    {
+        const QString path = QStringLiteral("/race/book.epub");
+        constexpr int Threads = 6;
+        std::atomic<int> stored { 0 };
+        std::atomic<int> refused { 0 };
+        std::atomic<int> ready { 0 };
+        QList<QThread *> threads;
+        for (int t = 0; t < Threads; ++t) {
+            threads.append(QThread::create([&] {
+                ++ready;
+                while (ready.load() < Threads)
+                    QThread::yieldCurrentThread();
+                bool alreadyThere = false;
+                if (provider()->addBook(makeBook(path), &alreadyThere) > 0)
+                    ++stored;
+                else if (alreadyThere)
+                    ++refused;
+            }));
+        }
+        for (QThread *thread : threads)
+            thread->start();
+        for (QThread *thread : threads) {
+            thread->wait();
+            delete thread;
+        }
+        QCOMPARE(stored.load(), 1);
+        QCOMPARE(refused.load(), Threads - 1);
+        QCOMPARE(liveRows(path), 1);
+    }
 
     void findBookByPathSkipsTrash()
     {

@@ -174,6 +174,7 @@ private slots:
     void folderWithoutBooks();
     void addsFolderOnceAndSkipsBadBooks();
     void coversAreReadToACoversSize();
+    void twoAddsAtOnceStoreEachBookOnce();
     void addBookFile_data();
     void addBookFile();
     void drmProtected();
@@ -389,6 +390,44 @@ void TestAddBooksWorker::coversAreReadToACoversSize()
                                     + QStringLiteral("/OEBPS/cover.png"))
                     .isNull());
     QCOMPARE(BookMetadata::readCover(large.cover, QSize(60, 60)).size(), QSize(40, 60));
+}
+
+void TestAddBooksWorker::twoAddsAtOnceStoreEachBookOnce()
+{
+    // Two windows add one folder at the same time: every book gets one row,
+    // and neither run removes what the other stored.
+    const QString folder = m_dir.filePath(QStringLiteral("race"));
+    const QByteArray png = mobitest::picture(12, 16, "PNG");
+    constexpr int Books = 12;
+    for (int i = 0; i < Books; ++i) {
+        ZipFixture::Epub book;
+        book.title = QStringLiteral("Race %1").arg(i);
+        book.metadata = QStringLiteral("<meta name=\"cover\" content=\"cover-img\"/>");
+        book.manifest = QStringLiteral(
+                "<item id=\"cover-img\" href=\"cover.png\" media-type=\"image/png\"/>");
+        book.extra = { { QStringLiteral("OEBPS/cover.png"), png } };
+        QDir().mkpath(folder);
+        QVERIFY(book.write(folder + QStringLiteral("/race%1.epub").arg(i)));
+    }
+    const int before = BookProvider::instance()->bookCountAll();
+    AddBooksWorker first({ QFileInfo(folder) });
+    AddBooksWorker second({ QFileInfo(folder) });
+    QSignalSpy firstDone(&first, &AddBooksWorker::done);
+    QSignalSpy secondDone(&second, &AddBooksWorker::done);
+    first.start();
+    second.start();
+    QVERIFY(firstDone.wait(20000) || !firstDone.isEmpty());
+    QVERIFY(!secondDone.isEmpty() || secondDone.wait(20000));
+    first.wait();
+    second.wait();
+    QCoreApplication::processEvents();
+
+    QCOMPARE(BookProvider::instance()->bookCountAll(), before + Books);
+    for (int i = 0; i < Books; ++i) {
+        const BookDto book = bookTitled(QStringLiteral("Race %1").arg(i));
+        QVERIFY(book.id > 0);
+        QVERIFY2(QImage(book.cover).size() == QSize(12, 16), qPrintable(book.cover));
+    }
 }
 
 void TestAddBooksWorker::addBookFile_data()
