@@ -2,13 +2,47 @@
 
 #include "pagination/paginationrequest.h"
 
+#include "core/paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSystemSemaphore>
+
 #include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#endif
 
 namespace {
 
 constexpr int SequenceOffset = 0;
 constexpr int FlagsOffset = 4;
 constexpr int LengthOffset = 8;
+
+// The note of a block: its key with only the characters a file name takes.
+QString noteName(const QString &key)
+{
+    QString name;
+    for (const QChar c : key) {
+        if (c.isLetterOrNumber() || c == QLatin1Char('-'))
+            name += c;
+    }
+    return name;
+}
+
+bool processRuns(qint64 pid)
+{
+#ifdef Q_OS_UNIX
+    // A process of another user still runs when it may not be signalled.
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
+#else
+    Q_UNUSED(pid)
+    return true;
+#endif
+}
 
 } // namespace
 
@@ -42,7 +76,55 @@ bool PaginationBlock::create(const QString &key, int size)
     std::memset(m_memory.data(), 0, size_t(HeaderSize));
     unlock();
     m_error.clear();
+
+    // A process killed while it holds the block cannot remove it; the note
+    // lets the next start do so.
+    const QString folder = notesFolder();
+    QDir().mkpath(folder);
+    QFile note(folder + QLatin1Char('/') + noteName(key));
+    if (note.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        note.write(QByteArray::number(QCoreApplication::applicationPid()) + '\n'
+                   + key.toUtf8() + '\n');
+        m_note = note.fileName();
+    }
     return true;
+}
+
+QString PaginationBlock::notesFolder()
+{
+    return Paths::tmpDir() + QStringLiteral("/pagination");
+}
+
+int PaginationBlock::removeStale()
+{
+    const QDir folder(notesFolder());
+    int removed = 0;
+    const QStringList notes = folder.entryList(QDir::Files);
+    for (const QString &name : notes) {
+        QFile note(folder.filePath(name));
+        if (!note.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> lines = note.read(1024).split('\n');
+        note.close();
+        const qint64 pid = lines.value(0).toLongLong();
+        const QString key = QString::fromUtf8(lines.value(1));
+        if (pid == QCoreApplication::applicationPid() || processRuns(pid))
+            continue;
+        if (!key.isEmpty() && noteName(key) == name) {
+            // Attaching and detaching removes a segment that nobody else
+            // holds, with its key file; the lock made afresh here removes
+            // the one the dead process made.
+            {
+                QSharedMemory memory(key);
+                if (memory.attach())
+                    memory.detach();
+            }
+            QSystemSemaphore lock(key, 1, QSystemSemaphore::Create);
+        }
+        if (QFile::remove(note.fileName()))
+            ++removed;
+    }
+    return removed;
 }
 
 bool PaginationBlock::attach(const QString &key)
@@ -71,6 +153,10 @@ void PaginationBlock::detach()
 {
     if (m_memory.isAttached())
         m_memory.detach();
+    if (!m_note.isEmpty()) {
+        QFile::remove(m_note);
+        m_note.clear();
+    }
 }
 
 bool PaginationBlock::isAttached() const

@@ -72,6 +72,15 @@ public:
     // Writes any message; the building block of the two above, for tools.
     WriteResult writeMessage(quint32 sequence, const QByteArray &payload);
 
+    // Removes the blocks that processes which are gone made and could not
+    // remove (a viewer killed, or crashed): the segment, its lock and their
+    // key files. Every block made by create() is noted, with the process
+    // that made it, until detach(); a note whose process no longer runs is
+    // stale. Answers how many blocks went. Call it once per start.
+    static int removeStale();
+    // Where the notes of made blocks are kept.
+    static QString notesFolder();
+
     // Reads the message in the block when its number differs from `known`.
     // `sequence` gets the number found (also for Damaged); `record` is
     // replaced only on Read.
@@ -96,4 +105,6 @@ private:
 
     QSharedMemory m_memory;
     QString m_error;
+    // The note of a block this object made; empty for an attached one.
+    QString m_note;
 };

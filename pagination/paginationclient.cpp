@@ -62,6 +62,15 @@ bool PaginationClient::ensureBlock(int payloadBytes)
         stopHelper();
         m_block.detach();
     }
+    // What viewers killed before left behind goes before this process makes
+    // a block of its own.
+    static bool staleRemoved = false;
+    if (!staleRemoved) {
+        staleRemoved = true;
+        const int stale = PaginationBlock::removeStale();
+        if (stale > 0)
+            qInfo("PaginationClient: %d blocks of ended viewers removed", stale);
+    }
     // A fresh key for every block: a failed block is never written into, the
     // next request makes a new one.
     m_sequence = 0;
