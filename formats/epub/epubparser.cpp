@@ -28,6 +28,7 @@
 #include <QSet>
 #include <QTextStream>
 #include <QUrl>
+#include <QXmlStreamReader>
 
 #include <cstdio>
 
@@ -117,11 +118,6 @@ namespace {
         *content = file.readAll();
         return true;
     }
-
-    // A contents file nests one level per level of its tree. Far deeper than
-    // any real one, and still far within a thread's stack; the tree made
-    // from it keeps TocFile::maxDepth levels anyway.
-    constexpr int contentsDepthLimit = 8192;
 
     template<typename Markup>
     bool loadXml(QDomDocument *document, const Markup &markup, bool namespaceProcessing,
@@ -540,32 +536,40 @@ void EpubParser::findCover(ArchiveReader &reader, const QString &filePath, const
     m_info.setCoverPath(found);
 }
 
-QJsonObject EpubParser::tocEntry(const QDomElement &navPoint, int depth)
+QJsonObject EpubParser::tocEntry(QXmlStreamReader &reader, int depth)
 {
     QJsonObject entry;
-    for (QDomElement child = navPoint.firstChildElement(); !child.isNull();
-         child = child.nextSiblingElement()) {
-        const QString name = child.nodeName();
-        if (name.compare(QLatin1String("navLabel"), Qt::CaseInsensitive) == 0) {
-            for (QDomElement text = child.firstChildElement(); !text.isNull();
-                 text = text.nextSiblingElement()) {
-                if (text.tagName().compare(QLatin1String("text"), Qt::CaseInsensitive) == 0)
-                    entry.insert(QStringLiteral("Title"), text.text());
+    QJsonArray childs;
+    bool hasChilds = false;
+    const auto is = [&reader](const char *name) {
+        return reader.qualifiedName().compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+    };
+    while (reader.readNextStartElement()) {
+        if (is("navLabel")) {
+            while (reader.readNextStartElement()) {
+                if (is("text")) {
+                    entry.insert(QStringLiteral("Title"),
+                                 reader.readElementText(QXmlStreamReader::IncludeChildElements));
+                } else {
+                    reader.skipCurrentElement();
+                }
             }
-        } else if (name.compare(QLatin1String("content"), Qt::CaseInsensitive) == 0) {
-            const QString src = child.attribute(QStringLiteral("src"));
+        } else if (is("content")) {
+            const QString src = reader.attributes().value(QStringLiteral("src")).toString();
             log(QStringLiteral("src%1").arg(src), Logger::Debug);
             entry.insert(QStringLiteral("Source"), m_info.opfFolder + QLatin1Char('/') + src);
-        } else if (name.compare(QLatin1String("navPoint"), Qt::CaseInsensitive) == 0) {
-            // Nesting beyond any real book's is dropped, so a hostile file
-            // cannot exhaust the stack.
-            if (depth >= TocFile::maxDepth)
-                continue;
-            QJsonArray childs = entry.value(QStringLiteral("Childs")).toArray();
-            childs.append(tocEntry(child, depth + 1));
-            entry.insert(QStringLiteral("Childs"), childs);
+            reader.skipCurrentElement();
+        } else if (is("navPoint") && depth < TocFile::maxDepth) {
+            childs.append(tocEntry(reader, depth + 1));
+            hasChilds = true;
+        } else {
+            // Nesting beyond any real book's is passed over without being
+            // built, so a hostile file costs neither stack nor time.
+            reader.skipCurrentElement();
         }
     }
+    if (hasChilds)
+        entry.insert(QStringLiteral("Childs"), childs);
     return entry;
 }
 
@@ -582,21 +586,28 @@ void EpubParser::loadToc(const QString &tocFileName)
     }
     QTextStream stream(&file);
     stream.setCodec("utf-8");
-    QDomDocument document;
-    if (!loadXml(&document, stream.readAll(), true, contentsDepthLimit)) {
-        log(QStringLiteral("Loading TOC. Error loading xml from ncx-file:%1").arg(path),
+    // Read as a stream rather than into a tree: a contents file nested
+    // thousands of levels deep took seconds to build as a tree, and only
+    // the first levels are kept anyway.
+    QXmlStreamReader reader(stream.readAll());
+    QJsonArray entries;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (!reader.isStartElement() || reader.qualifiedName() != QLatin1String("navMap"))
+            continue;
+        while (reader.readNextStartElement()) {
+            if (reader.qualifiedName().compare(QLatin1String("navPoint"), Qt::CaseInsensitive)
+                == 0)
+                entries.append(tocEntry(reader, 1));
+            else
+                reader.skipCurrentElement();
+        }
+    }
+    if (reader.hasError()) {
+        log(QStringLiteral("Loading TOC. Error loading xml from ncx-file:%1: %2")
+                    .arg(path, reader.errorString()),
             Logger::Error);
         return;
-    }
-    QJsonArray entries;
-    const QDomNodeList maps = document.elementsByTagName(QStringLiteral("navMap"));
-    for (int i = 0; i < maps.size(); ++i) {
-        for (QDomNode child = maps.at(i).firstChild(); !child.isNull();
-             child = child.nextSibling()) {
-            if (child.isElement()
-                && child.nodeName().compare(QLatin1String("navPoint"), Qt::CaseInsensitive) == 0)
-                entries.append(tocEntry(child.toElement(), 1));
-        }
     }
     m_info.tocJson = QString::fromUtf8(QJsonDocument(entries).toJson());
 }

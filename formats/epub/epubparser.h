@@ -10,6 +10,7 @@
 #include <functional>
 
 class ArchiveReader;
+class QXmlStreamReader;
 
 namespace epub {
 
@@ -72,7 +73,9 @@ private:
     QString extractImage(ArchiveReader &reader, const QString &filePath, const QString &folder,
                          const QStringList &images,
                          const std::function<bool(const QString &)> &accepts);
-    QJsonObject tocEntry(const QDomElement &navPoint, int depth);
+    // One contents entry from the navPoint the reader stands on, read to
+    // its end.
+    QJsonObject tocEntry(QXmlStreamReader &reader, int depth);
     // Strips the scripts from one file of the book, or removes it when that
     // cannot be done.
     void stripDocument(const QString &path);
