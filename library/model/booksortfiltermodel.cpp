@@ -91,8 +91,14 @@ bool BookSortFilterModel::lessThan(const QModelIndex &left, const QModelIndex &r
     case BookModel::DateColumn:
         return dateKey(left) < dateKey(right);
     case BookModel::TitleColumn:
-    case BookModel::AuthorColumn:
-        return QString::localeAwareCompare(left.data().toString(), right.data().toString()) < 0;
+    case BookModel::AuthorColumn: {
+        // Case does not part "live-manual" from "Live Systems"; it only
+        // orders names that are otherwise the same.
+        const QString a = left.data().toString();
+        const QString b = right.data().toString();
+        const int folded = QString::localeAwareCompare(a.toCaseFolded(), b.toCaseFolded());
+        return folded != 0 ? folded < 0 : QString::localeAwareCompare(a, b) < 0;
+    }
     default:
         return QSortFilterProxyModel::lessThan(left, right);
     }

@@ -19,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QSet>
 #include <QStackedLayout>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -409,11 +410,35 @@ void LibraryView::onBookInserted()
 
 void LibraryView::onLibraryModifed()
 {
+    // A reload after a change (a star, a note, an added book) is no new
+    // choice of the user's: the sort and the chosen books stay, so the rows
+    // do not move under the mouse.
+    QHeaderView *header = m_table->horizontalHeader();
+    const int sortColumn = header->sortIndicatorSection();
+    const Qt::SortOrder sortOrder = header->sortIndicatorOrder();
+    QSet<int> chosen;
+    const QModelIndexList rows = m_selection->selectedRows();
+    for (const QModelIndex &row : rows)
+        chosen.insert(row.data(BookModel::BookIdRole).toInt());
+    const int current = m_selection->currentIndex().data(BookModel::BookIdRole).toInt();
+
     updateCategoryCounters();
     if (m_lastType == 0)
         onGeneralCategorySelected(m_lastGeneral);
     else if (m_lastType == 1)
         onCustomCategorySelected(m_lastCustom);
+
+    header->setSortIndicator(sortColumn, sortOrder);
+    QItemSelection selection;
+    for (int row = 0; row < m_sortModel->rowCount(); ++row) {
+        const QModelIndex index = m_sortModel->index(row, BookModel::TitleColumn);
+        const int id = index.data(BookModel::BookIdRole).toInt();
+        if (chosen.contains(id))
+            selection.select(index, index);
+        if (id == current && current > 0)
+            m_selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    }
+    m_selection->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void LibraryView::onLibraryChanged()

@@ -6,6 +6,7 @@
 #include "library/model/booksortfiltermodel.h"
 
 #include <QAbstractItemModelTester>
+#include <QStandardItemModel>
 
 namespace {
 
@@ -49,6 +50,8 @@ private slots:
     void pathologicalSearchOverManyBooks();
     void sortColumns_data();
     void sortColumns();
+    void namesSortWithoutCase_data();
+    void namesSortWithoutCase();
     void dateOrderFollowsChanges();
     void passesModelTester();
 
@@ -214,6 +217,30 @@ void TestBookSortFilterModel::sortColumns()
     m_sort->sort(column, Qt::DescendingOrder);
     std::reverse(titles.begin(), titles.end());
     QCOMPARE(shownTitles(), titles);
+}
+
+void TestBookSortFilterModel::namesSortWithoutCase_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::newRow("title") << int(BookModel::TitleColumn);
+    QTest::newRow("author") << int(BookModel::AuthorColumn);
+}
+
+// "live-manual" sorts among the other "l"s, not after every capital.
+void TestBookSortFilterModel::namesSortWithoutCase()
+{
+    QFETCH(int, column);
+    const QStringList names = { "live-manual", "Live-Nature", "apple", "Banana", "cherry" };
+    QStandardItemModel source(names.size(), BookModel::ColumnCount);
+    for (int row = 0; row < names.size(); ++row)
+        source.setData(source.index(row, column), names.at(row));
+    BookSortFilterModel sort;
+    sort.setSourceModel(&source);
+    sort.sort(column, Qt::AscendingOrder);
+    QStringList shown;
+    for (int row = 0; row < sort.rowCount(); ++row)
+        shown.append(sort.index(row, column).data().toString());
+    QCOMPARE(shown, QStringList({ "apple", "Banana", "cherry", "live-manual", "Live-Nature" }));
 }
 
 // The sort keeps each book's time stamp between comparisons; a changed book

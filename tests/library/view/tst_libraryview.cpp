@@ -501,6 +501,30 @@ void TestLibraryView::favouriteStar()
     QCOMPARE(BookProvider::instance()->findBookById(id("Candide")).isFavorite, 0);
     QCOMPARE(button("buttonFavorites")->text(), QStringLiteral("Favorites (1)"));
     QVERIFY(m_confirmations.isEmpty());
+
+    // Sorted by title with a book chosen, a star keeps the rows where they
+    // are: the next click must not hit another book.
+    QHeaderView *header = m_view->findChild<BookTable *>()->horizontalHeader();
+    header->setSortIndicator(BookModel::TitleColumn, Qt::AscendingOrder);
+    const QStringList sorted = shownTitles();
+    m_view->findChild<BookTable *>()->selectionModel()->select(
+            rowOf(QStringLiteral("Candide"), 0),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    clickCell(QStringLiteral("Candide"), BookModel::FavoriteColumn);
+    QCOMPARE(BookProvider::instance()->findBookById(id("Candide")).isFavorite, 1);
+    QCOMPARE(header->sortIndicatorSection(), int(BookModel::TitleColumn));
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    QCOMPARE(shownTitles(), sorted);
+    const QModelIndexList chosen
+            = m_view->findChild<BookTable *>()->selectionModel()->selectedRows(
+                    BookModel::TitleColumn);
+    QCOMPARE(chosen.size(), 1);
+    QCOMPARE(chosen.first().data().toString(), QStringLiteral("Candide"));
+    clickCell(QStringLiteral("Candide"), BookModel::FavoriteColumn);
+    QCOMPARE(shownTitles(), sorted);
+    // Choosing a category again sorts by date, as it always did.
+    QTest::mouseClick(button("buttonAll"), Qt::LeftButton);
+    QCOMPARE(header->sortIndicatorSection(), int(BookModel::DateColumn));
 }
 
 void TestLibraryView::deleteAsksFirst()
