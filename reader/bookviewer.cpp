@@ -167,7 +167,7 @@ void BookViewer::setMessagePresenter(MessagePresenter presenter)
 
 void BookViewer::showMessage(const QString &title, const QString &text)
 {
-    presentMessage(m_presenter, title, text);
+    presentMessage(m_presenter, title, text, this);
 }
 
 int BookViewer::currentPageIndex() const

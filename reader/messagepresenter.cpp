@@ -2,12 +2,18 @@
 
 #include "widgets/messageview.h"
 
-void presentMessage(const MessagePresenter &presenter, const QString &title, const QString &text)
+#include <QApplication>
+
+void presentMessage(const MessagePresenter &presenter, const QString &title, const QString &text,
+                    QWidget *source)
 {
     if (presenter) {
         presenter(title, text);
         return;
     }
-    MessageView box(title, text);
+    // A box without a parent can open behind the main window, where the
+    // reader never sees what holds the program up.
+    QWidget *parent = source ? source->window() : QApplication::activeWindow();
+    MessageView box(title, text, parent);
     box.exec();
 }

@@ -114,6 +114,9 @@ void MessageView::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     centerOnParentWindow();
+    // Over the window that asked for it, never hidden behind it.
+    raise();
+    activateWindow();
 }
 
 void MessageView::changeEvent(QEvent *event)

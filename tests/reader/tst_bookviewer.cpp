@@ -16,14 +16,17 @@
 #include "tests/reader/readingfixture.h"
 #include "tests/support/testenvironment.h"
 #include "widgets/loaderbox.h"
+#include "widgets/messageview.h"
 #include "widgets/stylesheet.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSpacerItem>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWebSettings>
 
 #include <memory>
@@ -48,6 +51,7 @@ private slots:
     void leavesAndReturns();
     void refusals_data();
     void refusals();
+    void refusalStandsOverTheWindow();
     void unrecoverableError();
     void windowButtons();
     void fromTheLibraryAndBack();
@@ -510,6 +514,44 @@ void tst_BookViewer::refusals()
     m_frame->hide();
     QCOMPARE(provider->findBookById(id).maxPosition, 42);
     provider->deleteFromLibrary(id);
+}
+
+// Without a stand-in the refusal is a real box: over the frame's window,
+// not a window of its own that can open behind it.
+void tst_BookViewer::refusalStandsOverTheWindow()
+{
+    const QString path = m_dir.filePath(QStringLiteral("Over.pdf"));
+    QFile bytes(path);
+    QVERIFY(bytes.open(QIODevice::WriteOnly));
+    bytes.write("%PDF-1.4 not really");
+    bytes.close();
+    const int id = addBook(path, QStringLiteral("Over.pdf"), BookFormat::fromString("pdf"));
+    QVERIFY(id > 0);
+
+    QWidget window;
+    window.resize(1000, 700);
+    m_frame->setParent(&window);
+    // The frame leaves the window before the window goes, pass or fail.
+    const auto leave = qScopeGuard([this] { m_frame->setParent(nullptr); });
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    m_frame->setMessagePresenter(nullptr);
+    QWidget *boxParent = nullptr;
+    bool boxShown = false;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, this, [&] {
+        if (auto *box = qobject_cast<MessageView *>(QApplication::activeModalWidget())) {
+            boxParent = box->parentWidget();
+            boxShown = box->isVisible();
+            box->reject();
+        }
+    });
+    closer.start(20);
+    QVERIFY(!m_frame->openBook(BookProvider::instance()->findBookById(id)));
+    closer.stop();
+    QVERIFY(boxShown);
+    BookProvider::instance()->deleteFromLibrary(id);
+    QCOMPARE(boxParent, &window);
 }
 
 void tst_BookViewer::unrecoverableError()
