@@ -74,12 +74,16 @@ bool PaginationClient::ensureBlock(int payloadBytes)
     // A fresh key for every block: a failed block is never written into, the
     // next request makes a new one.
     m_sequence = 0;
-    if (!m_block.create(QUuid::createUuid().toString(), int(size))) {
-        m_error = QStringLiteral("the pagination block cannot be made: %1")
-                          .arg(m_block.lastError());
-        return false;
+    // The system names a block after a few bits of a file's number, so a
+    // fresh key can still meet the block of another viewer or program; the
+    // next key is tried then, a few times.
+    for (int attempt = 0; attempt < BlockAttempts; ++attempt) {
+        if (m_block.create(m_keySource ? m_keySource() : QUuid::createUuid().toString(),
+                           int(size)))
+            return true;
     }
-    return true;
+    m_error = QStringLiteral("the pagination block cannot be made: %1").arg(m_block.lastError());
+    return false;
 }
 
 bool PaginationClient::ensureHelper()

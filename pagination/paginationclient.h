@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <functional>
+
 class QProcess;
 
 // The viewer's side of the exchange with the pagination helper: owns one
@@ -38,6 +40,10 @@ public:
     void setBlockSizeLimit(int bytes) { m_blockSizeLimit = bytes; }
     void setPollInterval(int msecs) { m_pollInterval = msecs; }
     void setStartTimeout(int msecs) { m_startTimeout = msecs; }
+    // Where the keys of new blocks come from; by default fresh UUIDs.
+    void setKeySource(std::function<QString()> source) { m_keySource = std::move(source); }
+    // Keys tried for one block before the request is given up.
+    static constexpr int BlockAttempts = 8;
 
     // Writes `request` into the block and starts polling for its reply. The
     // block and the helper are made when missing; a request larger than the
@@ -89,6 +95,7 @@ private:
     // The requests of a book of a hundred thousand files with long names
     // stay far below this.
     int m_blockSizeLimit = 1 << 30;
+    std::function<QString()> m_keySource;
     int m_pollInterval = 150;
     int m_startTimeout = 1500;
 };

@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QUuid>
 
 #include <csignal>
 #include <sys/prctl.h>
@@ -309,6 +310,34 @@ private slots:
                           .toInt();
         QVERIFY2(viewPages > 2, qPrintable(QString::number(viewPages)));
         QCOMPARE(helperPages, viewPages);
+    }
+
+    // A key whose block exists already (another viewer's, or a block the
+    // system names alike) is passed over for the next one.
+    void takenKeyIsPassedOver()
+    {
+        const QString taken = QUuid::createUuid().toString();
+        QSharedMemory other(taken);
+        QVERIFY(other.create(4096));
+
+        PaginationClient client;
+        int asked = 0;
+        client.setKeySource([&] { return ++asked == 1 ? taken : QUuid::createUuid().toString(); });
+        QVERIFY(exchange(client, bookRequest({ QStringLiteral("ch3.html") })));
+        QCOMPARE(asked, 2);
+        QCOMPARE(client.reply().pageCounts.value(QStringLiteral("ch3.html")), 1);
+
+        // Every key taken: the request is given up with a message, after a
+        // bounded number of tries.
+        PaginationClient stuck;
+        asked = 0;
+        stuck.setKeySource([&] {
+            ++asked;
+            return taken;
+        });
+        QVERIFY(!stuck.send(bookRequest({ QStringLiteral("ch3.html") })));
+        QCOMPARE(asked, int(PaginationClient::BlockAttempts));
+        QVERIFY(stuck.lastError().contains(QLatin1String("cannot be made")));
     }
 
     void emptyBookChangesNothing()
