@@ -348,7 +348,9 @@ private slots:
                 "<p id='p'>Body text</p><div class='wide' id='wide'>A wide box</div>"
                 "<pre id='pre'>") + QStringLiteral("x").repeated(400)
              + QStringLiteral("</pre><p>a <span id='note' class='vor_note vor_note_id_1' "
-                              "style='background-color: rgb(243, 227, 162)'>note</span></p>"));
+                              "style='background-color: rgb(243, 227, 162)'>note</span></p>"
+                              "<p>x<label id='number' style='float:right;width:2%'>197</label>"
+                              "</p>"));
         initPage();
         call(QStringLiteral("applyReadingStyle(\"DejaVu Sans\", 18, \"#010819\", "
                             "\"#486682\");"));
@@ -378,6 +380,11 @@ private slots:
         QVERIFY(js(QStringLiteral("document.getElementById('wide').offsetWidth")).toInt()
                 <= column);
         QVERIFY(js(QStringLiteral("document.getElementById('pre').scrollWidth")).toInt() <= column);
+        // A narrow float keeps its number on one line.
+        QCOMPARE(js(QStringLiteral("document.getElementById('number').getClientRects().length"))
+                         .toInt(),
+                 1);
+        QVERIFY(js(QStringLiteral("document.getElementById('number').offsetHeight")).toInt() < 30);
 
         // Called again without colours (as the pagination helper does), the
         // book keeps its own.

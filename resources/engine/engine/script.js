@@ -274,6 +274,19 @@ function applyReadingStyle(family, size, background, color) {
         holder.appendChild(style);
     }
     style.textContent = rules.join("\n");
+
+    // Long words break rather than run over the column's edge, except in
+    // floats: a book's narrow float (a paragraph number two percent wide)
+    // would show its digits one under the other.
+    var inner = document.getElementById("inner");
+    if (!inner)
+        return;
+    var elements = inner.getElementsByTagName("*");
+    for (var i = 0; i < elements.length; ++i) {
+        var computed = window.getComputedStyle(elements[i]);
+        if (computed && computed.cssFloat !== "none" && computed.cssFloat !== "")
+            elements[i].style.wordWrap = "normal";
+    }
 }
 
 /* ---- layout and pages ------------------------------------------------- */
