@@ -18,6 +18,8 @@
 #include <QRegularExpression>
 #include <QTemporaryFile>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <functional>
 #include <list>
@@ -194,6 +196,32 @@ namespace {
         return pages;
     }
 
+    // The input of an extraction, read again only when another file is
+    // asked for or the file changed since (its identity, size or time).
+    QPDF *extractSource(Instance &library, const std::wstring &fileName,
+                        const std::wstring &password)
+    {
+        struct stat status = {};
+        const QByteArray path = QFile::encodeName(qt(fileName));
+        std::string key;
+        if (!path.isEmpty() && ::stat(path.constData(), &status) == 0) {
+            key = std::to_string(status.st_dev) + ':' + std::to_string(status.st_ino) + ':'
+                    + std::to_string(status.st_size) + ':' + std::to_string(status.st_mtim.tv_sec)
+                    + '.' + std::to_string(status.st_mtim.tv_nsec) + ':' + utf8(password) + '\0'
+                    + path.toStdString();
+        }
+        if (library.extractSource && !key.empty() && key == library.extractSourceKey)
+            return library.extractSource.get();
+        library.extractSource.reset();
+        library.extractSourceKey.clear();
+        auto source = std::make_shared<QPDF>();
+        if (!openInput(library, *source, fileName, password, InvalidPassword))
+            return nullptr;
+        library.extractSource = source;
+        library.extractSourceKey = key;
+        return source.get();
+    }
+
     bool writePages(Instance &library, QPDF &source, const std::vector<int> &pages,
                     const std::wstring &output)
     {
@@ -201,10 +229,9 @@ namespace {
             QPDF result;
             result.emptyPDF();
             QPDFPageDocumentHelper target(result);
-            const std::vector<QPDFPageObjectHelper> all
-                    = QPDFPageDocumentHelper(source).getAllPages();
+            const std::vector<QPDFObjectHandle> &all = source.getAllPages();
             for (int page : pages)
-                target.addPage(all[std::size_t(page - 1)], false);
+                target.addPage(QPDFPageObjectHelper(all[std::size_t(page - 1)]), false);
             QPDFWriter writer(result, path.c_str());
             writer.write();
         });
@@ -366,16 +393,16 @@ namespace entry {
                          const std::wstring &Password, const std::wstring &OutputFileName,
                          const std::wstring &RangeList)
     {
-        QPDF pdf;
-        if (!openInput(library, pdf, InputFileName, Password, InvalidPassword))
+        QPDF *pdf = extractSource(library, InputFileName, Password);
+        if (!pdf)
             return 0;
-        const int pageCount = int(pdf.getAllPages().size());
+        const int pageCount = int(pdf->getAllPages().size());
         const std::vector<int> pages = parseRanges(qt(RangeList), pageCount);
         if (pages.empty()) {
             library.lastError = InvalidRangeList;
             return 0;
         }
-        return writePages(library, pdf, pages, OutputFileName) ? 1 : 0;
+        return writePages(library, *pdf, pages, OutputFileName) ? 1 : 0;
     }
 
 } // namespace entry

@@ -11,6 +11,7 @@
 namespace Poppler {
 class Document;
 }
+class QPDF;
 
 #define VL_PDFLIBRARY_EXPORT __attribute__((visibility("default")))
 
@@ -109,6 +110,11 @@ public:
     PendingEncryption pendingEncryption;
 
     std::map<std::wstring, std::vector<std::wstring>> fileLists;
+    // The last input of ExtractFilePages stays open: a split takes many
+    // ranges from one file, and reading the file is most of each call. The
+    // key names the file, its password and the state it was read in.
+    std::shared_ptr<QPDF> extractSource;
+    std::string extractSourceKey;
     std::string printerSettings;
 
 private:

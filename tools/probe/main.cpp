@@ -62,6 +62,18 @@ int fail(const QString &message)
     return 1;
 }
 
+bool takeOption(QStringList *arguments, const QString &name, QString *value)
+{
+    const int at = arguments->indexOf(name);
+    if (at < 0)
+        return true;
+    if (at + 1 >= arguments->size())
+        return false;
+    *value = arguments->at(at + 1);
+    arguments->erase(arguments->begin() + at, arguments->begin() + at + 2);
+    return true;
+}
+
 bool parseSize(const QString &text, QSize *size)
 {
     static const QRegularExpression pattern(QStringLiteral("^(\\d{3,5})x(\\d{3,5})$"));

@@ -24,6 +24,10 @@ void printLine(const QString &line);
 // {"error": message} on standard output; returns 1 for convenience.
 int fail(const QString &message);
 
+// Takes "--name value" out of the arguments; false when the name is given
+// without a value (value is then left as it was).
+bool takeOption(QStringList *arguments, const QString &name, QString *value);
+
 // "WxH" with three to five digits each; false leaves size as it was.
 bool parseSize(const QString &text, QSize *size);
 

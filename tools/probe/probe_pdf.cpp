@@ -14,19 +14,7 @@
 
 namespace {
 
-// Takes "--name value" out of the arguments; false when the name is given
-// without a value.
-bool takeOption(QStringList *arguments, const QString &name, QString *value)
-{
-    const int at = arguments->indexOf(name);
-    if (at < 0)
-        return true;
-    if (at + 1 >= arguments->size())
-        return false;
-    *value = arguments->at(at + 1);
-    arguments->erase(arguments->begin() + at, arguments->begin() + at + 2);
-    return true;
-}
+using probe::takeOption;
 
 // Opens the file; on failure prints the error record and returns false.
 bool open(Document &document, const QString &path, const QString &password, QJsonObject *result)
