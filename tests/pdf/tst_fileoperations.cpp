@@ -578,6 +578,37 @@ private slots:
         QVERIFY(log.has(QStringLiteral("Error code: 412")));
     }
 
+    // A split keeps its source open between ranges; a source replaced or
+    // rewritten in place meanwhile is read again.
+    void extractionSeesTheSourceAsItIsNow()
+    {
+        QTemporaryDir folder;
+        const QString source = folder.filePath(QStringLiteral("source.pdf"));
+        const QString piece = folder.filePath(QStringLiteral("piece.pdf"));
+        QVERIFY(QFile::copy(m_plain, source));
+        Document document;
+        QCOMPARE(document.ExtractFilePages(source, QString(), piece, QStringLiteral("6")), 1);
+        QCOMPARE(document.ExtractFilePages(source, QString(), piece, QStringLiteral("10")), 0);
+
+        QVERIFY(QFile::remove(source));
+        QVERIFY(QFile::copy(m_ten, source));
+        QCOMPARE(document.ExtractFilePages(source, QString(), piece, QStringLiteral("10")), 1);
+        QCOMPARE(pageNumbers(piece), QList<int> { 10 });
+
+        QFile plain(m_plain);
+        QFile inPlace(source);
+        QVERIFY(plain.open(QIODevice::ReadOnly) && inPlace.open(QIODevice::WriteOnly));
+        QVERIFY(inPlace.write(plain.readAll()) > 0);
+        inPlace.close();
+        QCOMPARE(document.ExtractFilePages(source, QString(), piece, QStringLiteral("10")), 0);
+        QCOMPARE(document.LastErrorCode(), 412);
+        QCOMPARE(document.ExtractFilePages(source, QString(), piece, QStringLiteral("2-3")), 1);
+        QCOMPARE(pageNumbers(piece), QList<int>({ 2, 3 }));
+        QVERIFY(QFile::remove(source));
+        QCOMPARE(document.ExtractFilePages(source, QString(), piece, QStringLiteral("1")), 0);
+        QCOMPARE(document.LastErrorCode(), 411);
+    }
+
     void splitProtected_data()
     {
         QTest::addColumn<QString>("password");
