@@ -190,6 +190,19 @@ QMimeData *BookModel::mimeData(const QModelIndexList &indexes) const
     return mime;
 }
 
+// The base class would read the id text as its own item format, and a
+// payload of a few ids declares rows by the hundred million.
+bool BookModel::canDropMimeData(const QMimeData *, Qt::DropAction, int, int,
+                                const QModelIndex &) const
+{
+    return false;
+}
+
+bool BookModel::dropMimeData(const QMimeData *, Qt::DropAction, int, int, const QModelIndex &)
+{
+    return false;
+}
+
 int BookModel::rowOfBook(int id) const
 {
     for (int row = 0; row < m_books.size(); ++row) {

@@ -94,6 +94,12 @@ public:
     // A new object owned by the caller, also for a list without valid
     // indexes (then with an empty payload).
     QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    // Books leave by drag as ids, for a category to take; nothing is ever
+    // dropped on the books themselves.
+    bool canDropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                         const QModelIndex &parent) const override;
+    bool dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                      const QModelIndex &parent) override;
 
     // The first row holding the book, or -1.
     int rowOfBook(int id) const;

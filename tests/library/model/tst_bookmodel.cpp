@@ -73,6 +73,7 @@ private slots:
     void changeSlotsEmitOnce();
     void refreshCache();
     void dragFlagsAndPayload();
+    void dropsNothing();
     void databaseRoles();
     void countsAndLookups();
 };
@@ -488,6 +489,28 @@ void TestBookModel::dragFlagsAndPayload()
 
     model.selectDeleted();
     QVERIFY(!(model.flags(model.index(0, 0)) & Qt::ItemIsDragEnabled));
+}
+
+// A view's own books dragged back onto it (the table and the shelf move
+// nothing of their own) reach the model's drop handling through the sort
+// proxy. The id text must not be read as item data: "12345678|" would
+// declare a row past 800 million.
+void TestBookModel::dropsNothing()
+{
+    addBook(makeBook(QStringLiteral("Dragged")));
+    BookModel model;
+    model.selectAll();
+    QSortFilterProxyModel proxy;
+    proxy.setSourceModel(&model);
+    const int rows = proxy.rowCount();
+    QVERIFY(rows > 0);
+    QMimeData data;
+    data.setData(BookModel::bookIdMimeType(), QByteArrayLiteral("12345678|87654321|"));
+    for (const Qt::DropAction action : { Qt::MoveAction, Qt::CopyAction }) {
+        QVERIFY(!proxy.canDropMimeData(&data, action, 0, 0, QModelIndex()));
+        QVERIFY(!proxy.dropMimeData(&data, action, -1, -1, QModelIndex()));
+    }
+    QCOMPARE(proxy.rowCount(), rows);
 }
 
 void TestBookModel::databaseRoles()
