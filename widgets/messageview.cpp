@@ -24,6 +24,8 @@ MessageView::MessageView(const QString &title, const QString &text, QWidget *par
     m_label = new QLabel(m_frame);
     m_label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     m_label->setWordWrap(true);
+    // Messages quote book titles and file names: text, never markup.
+    m_label->setTextFormat(Qt::PlainText);
     m_label->setText(text);
 
     m_buttonBox = new QDialogButtonBox(this);

@@ -18,6 +18,8 @@ WindowBar::WindowBar(QWidget *parent)
     m_title = new QLabel(this);
     m_title->setObjectName(QStringLiteral("windowBarLabel"));
     m_title->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    // Titles name books and files: shown as they are, never as markup.
+    m_title->setTextFormat(Qt::PlainText);
 
     const auto makeButton = [this](const char *name, const QSize &size) {
         auto *button = new Button(this);
