@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/placeholderpages.h"
 #include "app/updatechecker.h"
+#include "library/view/bookeditpropertiesview.h"
 #include "library/view/libraryview.h"
 #include "reader/bookviewer.h"
 #include "reader/usercontext.h"
@@ -25,8 +26,8 @@ MainViewParts MainViewParts::standard()
         }
         return new LibraryView(libraryParts, parent);
     };
-    // TODO: the reading view's panels, the search line and the properties
-    // editor replace these placeholders as their parts of the program land.
+    // TODO: the reading view's panels and the search line replace these
+    // placeholders as their parts of the program land.
     parts.createReaderPage = [application](QWidget *parent) -> ReaderPage * {
         if (application && application->userContext())
             return new BookViewer(application->userContext(), parent);
@@ -43,8 +44,9 @@ MainViewParts MainViewParts::standard()
     parts.createSearchPanel = [](QWidget *parent) {
         return new PlaceholderSidePanel(QStringLiteral("searchView"), parent);
     };
-    parts.createPropertiesPanel
-            = [](QWidget *parent) { return new PlaceholderPropertiesPanel(parent); };
+    parts.createPropertiesPanel = [application](QWidget *parent) {
+        return new BookEditPropertiesView(application ? application->bookModel() : nullptr, parent);
+    };
     parts.createSearchBox = [](QWidget *parent) { return new LineSearchBox(parent); };
 
     if (application) {

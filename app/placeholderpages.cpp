@@ -54,20 +54,6 @@ void PlaceholderSidePanel::keyPressEvent(QKeyEvent *event)
         emit hideWindow();
 }
 
-PlaceholderPropertiesPanel::PlaceholderPropertiesPanel(QWidget *parent)
-    : BookPropertiesPanel(parent)
-{
-    setObjectName(QStringLiteral("bookEditPropertiesView"));
-    setFocusPolicy(Qt::StrongFocus);
-    addNotice(this, tr("Not available yet."));
-}
-
-void PlaceholderPropertiesPanel::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape)
-        emit onHideWindow(this);
-}
-
 LineSearchBox::LineSearchBox(QWidget *parent)
     : SearchBox(parent)
     , m_edit(new QLineEdit(this))

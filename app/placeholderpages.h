@@ -1,6 +1,5 @@
 #pragma once
 
-#include "pages/bookpropertiespanel.h"
 #include "pages/readerpage.h"
 #include "pages/readingcontext.h"
 #include "pages/searchbox.h"
@@ -37,22 +36,6 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
-};
-
-class PlaceholderPropertiesPanel : public BookPropertiesPanel
-{
-    Q_OBJECT
-public:
-    explicit PlaceholderPropertiesPanel(QWidget *parent = nullptr);
-
-    void setBookId(int bookId) override { m_bookId = bookId; }
-    int bookId() const { return m_bookId; }
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
-private:
-    int m_bookId = -1;
 };
 
 // A plain line edit behind the tool bar's search face: Return searches,

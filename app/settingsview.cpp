@@ -7,6 +7,7 @@
 #include "widgets/button.h"
 #include "widgets/colorpicker.h"
 #include "widgets/comboboxitemdelegate.h"
+#include "widgets/panelparts.h"
 #include "widgets/tabbutton.h"
 #include "widgets/tabwidget.h"
 
@@ -125,9 +126,7 @@ void SettingsView::buildUi()
     auto *inner = new QVBoxLayout;
     inner->setContentsMargins(20, 0, 20, 0);
     inner->setSpacing(0);
-    m_buttonClose = new Button(this);
-    m_buttonClose->setObjectName(QStringLiteral("buttonCloseSettings"));
-    m_buttonClose->setIconSize(QSize(31, 19));
+    m_buttonClose = makePanelCloseButton(this);
     inner->addWidget(m_buttonClose, 0, Qt::AlignRight);
     inner->addSpacing(1);
     m_labelVersion = new QLabel(this);
@@ -137,9 +136,7 @@ void SettingsView::buildUi()
 
     auto *header = new QHBoxLayout;
     header->setContentsMargins(0, 0, 0, 0);
-    m_buttonBack = new Button(this);
-    m_buttonBack->setObjectName(QStringLiteral("buttonNavigateBack"));
-    m_buttonBack->setIconSize(QSize(30, 30));
+    m_buttonBack = makePanelBackButton(this);
     m_settingsLabel = new QLabel(this);
     m_settingsLabel->setObjectName(QStringLiteral("settingsLabel"));
     header->addWidget(m_buttonBack);
@@ -161,24 +158,10 @@ void SettingsView::buildUi()
     outer->addLayout(inner, 1);
     outer->addSpacing(14);
 
-    auto *commandBox = new QFrame(this);
-    commandBox->setObjectName(QStringLiteral("settingsViewCommadBox"));
-    commandBox->setFixedHeight(67);
-    auto *commands = new QHBoxLayout(commandBox);
-    commands->setContentsMargins(20, 1, 20, 0);
-    m_buttonCancel = new QPushButton(commandBox);
-    m_buttonCancel->setObjectName(QStringLiteral("buttonCancel"));
-    m_buttonCancel->setFixedHeight(42);
-    m_buttonCancel->setMinimumWidth(75);
-    m_buttonSave = new QPushButton(commandBox);
-    m_buttonSave->setObjectName(QStringLiteral("buttonSaveSettings"));
-    m_buttonSave->setFixedHeight(42);
-    m_buttonSave->setMinimumWidth(116);
-    commands->addWidget(m_buttonCancel);
-    commands->addStretch();
-    commands->addSpacing(8);
-    commands->addWidget(m_buttonSave);
-    outer->addWidget(commandBox);
+    const CommandBox commands = makeCommandBox(this);
+    m_buttonCancel = commands.cancel;
+    m_buttonSave = commands.save;
+    outer->addWidget(commands.frame);
 }
 
 QWidget *SettingsView::buildSystemPage()

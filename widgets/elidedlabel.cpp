@@ -1,7 +1,8 @@
 #include "widgets/elidedlabel.h"
 
+#include "widgets/elidedtext.h"
+
 #include <QPainter>
-#include <QTextLayout>
 
 ElidedLabel::ElidedLabel(const QString &text, QWidget *parent)
     : QFrame(parent)
@@ -23,30 +24,14 @@ void ElidedLabel::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     const QFontMetrics metrics = painter.fontMetrics();
     const int lineSpacing = metrics.lineSpacing();
-    int y = 0;
     bool elided = false;
-
-    QTextLayout layout(m_text, painter.font());
-    layout.beginLayout();
-    forever
-    {
-        QTextLine line = layout.createLine();
-        if (!line.isValid())
-            break;
-        line.setLineWidth(width());
-        if (height() >= y + 2 * lineSpacing) {
-            line.draw(&painter, QPoint(0, y));
-            y += lineSpacing;
-            continue;
-        }
-        // The last line that fits takes the rest of the text, elided.
-        const QString rest = m_text.mid(line.textStart());
-        const QString shown = metrics.elidedText(rest, Qt::ElideRight, width());
-        painter.drawText(QPoint(0, y + metrics.ascent()), shown);
-        elided = layout.createLine().isValid();
-        break;
+    const QStringList lines
+            = elidedLines(m_text, painter.font(), width(), height() / lineSpacing, &elided);
+    int y = 0;
+    for (const QString &line : lines) {
+        painter.drawText(QPoint(0, y + metrics.ascent()), line);
+        y += lineSpacing;
     }
-    layout.endLayout();
 
     if (elided != m_elided) {
         m_elided = elided;

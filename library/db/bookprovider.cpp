@@ -654,6 +654,38 @@ bool BookProvider::setTitleAndAuthor(int id, const QString &title, const QString
     return true;
 }
 
+bool BookProvider::editBook(int id, const std::optional<QString> &title,
+                            const std::optional<QString> &author,
+                            const std::optional<QString> &description)
+{
+    QSqlDatabase db = database();
+    const auto fail = [this](const QString &error) {
+        reportError(error, nullptr, QStringLiteral("Edit book. Error db:%1"));
+        return false;
+    };
+    Transaction transaction(db);
+    if (!transaction.isActive())
+        return fail(transaction.error());
+
+    // Touching the row first tells whether the book is still there, also
+    // when only the description changes.
+    Statement update(db,
+                     QStringLiteral("UPDATE books SET title=coalesce(:title, title), "
+                                    "author=coalesce(:author, author) WHERE id = :id"));
+    update.bind(QStringLiteral(":title"), title ? QVariant(*title) : QVariant(QVariant::String));
+    update.bind(QStringLiteral(":author"), author ? QVariant(*author) : QVariant(QVariant::String));
+    update.bind(QStringLiteral(":id"), id);
+    if (!update.exec())
+        return fail(update.error());
+    if (update.query().numRowsAffected() != 1)
+        return fail(tr("The book is no longer in the library."));
+    if (description && !setMetaData(id, 6, *description))
+        return fail(lastError());
+    if (!transaction.commit())
+        return fail(transaction.error());
+    return true;
+}
+
 BookDto BookProvider::findBookById(int id)
 {
     Statement select(database(), QStringLiteral("select * from books where id=:id"));

@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QThreadStorage>
 
+#include <optional>
+
 class QSqlDatabase;
 class QSqlQuery;
 
@@ -89,6 +91,12 @@ public:
     // The reading position and the progress in whole percent.
     bool setReadingPosition(int id, int position, int maxPosition);
     bool setTitleAndAuthor(int id, const QString &title, const QString &author);
+    // The fields a user edited, and only those: the title, the author and
+    // the description (metadata kind 6), each written only when set. One
+    // transaction; false, with nothing written and lastError() set, when a
+    // statement fails or the book is no longer in the library.
+    bool editBook(int id, const std::optional<QString> &title,
+                  const std::optional<QString> &author, const std::optional<QString> &description);
 
     // A default record (id -1) when there is no such row.
     BookDto findBookById(int id);

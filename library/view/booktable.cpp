@@ -2,19 +2,16 @@
 
 #include "core/logger.h"
 #include "library/model/bookmodel.h"
+#include "library/view/bookdrag.h"
 #include "library/view/booktabledelegate.h"
 #include "library/view/booktableheader.h"
-#include "library/workers/bookmetadata.h"
+#include "library/view/emptysearchlabel.h"
 
-#include <QDrag>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMimeData>
 #include <QScrollBar>
-#include <QUrl>
 
 namespace {
 
@@ -24,7 +21,6 @@ constexpr int dateWidth = 60;
 constexpr int notesWidth = 60;
 constexpr int iconColumnWidth = 35;
 constexpr int deleteColumnWidth = 55;
-constexpr int dragHeight = 192;
 
 } // namespace
 
@@ -80,11 +76,7 @@ BookTable::BookTable(QAbstractItemModel *model, QWidget *parent)
     setVerticalScrollBar(scrollBar);
     setContextMenuPolicy(Qt::CustomContextMenu);
 
-    m_emptySearch = new QLabel(this);
-    m_emptySearch->setAlignment(Qt::AlignCenter);
-    m_emptySearch->setWordWrap(true);
-    m_emptySearch->hide();
-    m_emptySearch->setObjectName(QStringLiteral("labelEmptySearch"));
+    m_emptySearch = new EmptySearchLabel(this);
 }
 
 BookTable::~BookTable() = default;
@@ -101,9 +93,7 @@ void BookTable::setRestoreColumnHidden(bool hidden)
 
 void BookTable::showEmptySearch(const QString &text)
 {
-    m_emptySearch->setText(text);
-    m_emptySearch->show();
-    m_emptySearch->raise();
+    m_emptySearch->showMessage(text);
 }
 
 void BookTable::hideEmptySearch()
@@ -153,7 +143,7 @@ void BookTable::dragEnterEvent(QDragEnterEvent *event)
 {
     // The table only moves its own items; files from outside are taken here
     // (the base handling leaves a foreign drag's acceptance alone).
-    if (event->mimeData()->hasFormat(QStringLiteral("text/uri-list")))
+    if (BookDrag::offersFiles(event->mimeData()))
         event->acceptProposedAction();
     QTableView::dragEnterEvent(event);
 }
@@ -161,13 +151,8 @@ void BookTable::dragEnterEvent(QDragEnterEvent *event)
 void BookTable::dropEvent(QDropEvent *event)
 {
     Logger::instance()->write(QStringLiteral("BookTable::dropEvent"), Logger::Debug);
-    if (event->mimeData()->hasUrls()) {
-        QFileInfoList files;
-        const QList<QUrl> urls = event->mimeData()->urls();
-        for (const QUrl &url : urls)
-            files.append(QFileInfo(url.toLocalFile()));
-        emit droppedFiles(files);
-    }
+    if (event->mimeData()->hasUrls())
+        emit droppedFiles(BookDrag::droppedFiles(event->mimeData()));
     QTableView::dropEvent(event);
 }
 
@@ -188,31 +173,11 @@ QPixmap BookTable::dragPixmap(const QModelIndexList &rows)
     QString path;
     if (rows.size() == 1)
         path = rows.first().data(BookModel::CoverRole).toString();
-    QPixmap pixmap;
-    if (!path.isEmpty() && QFileInfo::exists(path))
-        pixmap = QPixmap::fromImage(BookMetadata::readCover(path, QSize(dragHeight, dragHeight)));
-    if (pixmap.isNull())
-        pixmap.load(BookTableDelegate::defaultCover());
-    if (pixmap.isNull())
-        return pixmap;
-    return pixmap.scaledToHeight(dragHeight, Qt::SmoothTransformation);
+    return BookDrag::image(path);
 }
 
 void BookTable::startDrag(Qt::DropActions supportedActions)
 {
     const QModelIndexList rows = selectionModel()->selectedRows(BookModel::TitleColumn);
-    if (rows.isEmpty())
-        return;
-    QMimeData *data = model()->mimeData(rows);
-    if (!data)
-        return;
-    const QPixmap pixmap = dragPixmap(rows);
-    auto *drag = new QDrag(this);
-    drag->setPixmap(pixmap);
-    drag->setMimeData(data);
-    drag->setHotSpot(QPoint(pixmap.width() / 2, pixmap.height() / 2));
-    Qt::DropAction defaultAction = Qt::IgnoreAction;
-    if ((supportedActions & Qt::MoveAction) && dragDropMode() != QAbstractItemView::InternalMove)
-        defaultAction = Qt::MoveAction;
-    drag->exec(supportedActions, defaultAction);
+    BookDrag::start(this, rows, supportedActions, dragPixmap(rows));
 }

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "library/view/emptysearchlabel.h"
+
 #include <QFileInfoList>
 #include <QTableView>
 
 class BookTableDelegate;
 class BooktableHeader;
-class QLabel;
 
 // The library's table of books: one 50-pixel row per book of the current
 // category over BookSortFilterModel, painted by BookTableDelegate. Only the
@@ -56,5 +57,5 @@ private:
 
     BookTableDelegate *m_delegate = nullptr;
     BooktableHeader *m_header = nullptr;
-    QLabel *m_emptySearch = nullptr;
+    EmptySearchLabel *m_emptySearch = nullptr;
 };

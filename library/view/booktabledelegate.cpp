@@ -2,14 +2,11 @@
 
 #include "library/model/bookmodel.h"
 #include "library/view/booktable.h"
-#include "library/workers/bookmetadata.h"
+#include "library/view/coverimage.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QIcon>
-#include <QImage>
 #include <QPainter>
-#include <QPixmapCache>
 #include <QStyle>
 
 namespace {
@@ -82,12 +79,12 @@ BookTableDelegate::BookTableDelegate(BookTable *parent)
 
 QString BookTableDelegate::defaultCover()
 {
-    return QStringLiteral(":/style/images/cover1.jpg");
+    return CoverImage::defaultCover();
 }
 
 QString BookTableDelegate::thumbnailCacheKey(const QString &coverPath)
 {
-    return QStringLiteral("book_table_delegate") + coverPath;
+    return CoverImage::cacheKey(QStringLiteral("book_table_delegate"), coverPath, thumbnailSize());
 }
 
 QSize BookTableDelegate::thumbnailSize()
@@ -95,29 +92,10 @@ QSize BookTableDelegate::thumbnailSize()
     return QSize(32, 49);
 }
 
-QPixmap BookTableDelegate::thumbnail(const QString &coverPath)
+QPixmap BookTableDelegate::thumbnail(const QString &coverPath, qreal devicePixelRatio)
 {
-    QString path = coverPath;
-    if (path.isEmpty() || !QFileInfo::exists(path))
-        path = defaultCover();
-    QPixmap pixmap;
-    if (QPixmapCache::find(thumbnailCacheKey(path), &pixmap))
-        return pixmap;
-    QImage image = path == defaultCover()
-            ? QImage(path)
-            : BookMetadata::readCover(path, thumbnailSize() * 2);
-    // A cover file that no longer decodes (cut short, overwritten) shows
-    // the default cover rather than an empty frame.
-    if (image.isNull() && path != defaultCover()) {
-        path = defaultCover();
-        if (QPixmapCache::find(thumbnailCacheKey(path), &pixmap))
-            return pixmap;
-        image.load(path);
-    }
-    pixmap = QPixmap::fromImage(
-            image.scaled(thumbnailSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-    QPixmapCache::insert(thumbnailCacheKey(path), pixmap);
-    return pixmap;
+    return CoverImage::cached(QStringLiteral("book_table_delegate"), coverPath, thumbnailSize(),
+                              devicePixelRatio);
 }
 
 void BookTableDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -167,7 +145,8 @@ void BookTableDelegate::paintTitle(QPainter *painter, const QStyleOptionViewItem
     const bool selected = isSelected(option);
     const QRect &cell = option.rect;
 
-    const QPixmap cover = thumbnail(index.data(BookModel::CoverRole).toString());
+    const QPixmap cover = thumbnail(index.data(BookModel::CoverRole).toString(),
+                                    painter->device()->devicePixelRatioF());
     const QRect frame(cell.left(), cell.top(), frameWidth, cell.height());
     painter->fillRect(frame, selected ? coverFrameSelected : coverFrame);
     painter->drawPixmap(cell.topLeft() + QPoint(5, 1), cover);

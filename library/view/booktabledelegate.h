@@ -14,7 +14,7 @@ class BookTable;
 // follow the cell's selection and hover. It only paints; the library screen
 // handles clicks on the icon columns.
 //
-// Cover thumbnails are scaled once per cover path and kept in the
+// Cover thumbnails are read scaled once per cover path and kept in the
 // application's QPixmapCache under thumbnailCacheKey(path). GUI thread only.
 class BookTableDelegate : public QStyledItemDelegate
 {
@@ -36,8 +36,9 @@ public:
     static QString thumbnailCacheKey(const QString &coverPath);
     static QSize thumbnailSize();
     // The thumbnail of a cover file (the default cover for an empty or
-    // missing path), from the pixmap cache or loaded into it.
-    static QPixmap thumbnail(const QString &coverPath);
+    // missing path, or a file that does not decode), from the pixmap cache
+    // or read scaled into it.
+    static QPixmap thumbnail(const QString &coverPath, qreal devicePixelRatio = 1.0);
 
 private:
     Q_DISABLE_COPY_MOVE(BookTableDelegate)

@@ -243,7 +243,7 @@ void LibraryView::makeConnections()
                           m_table->viewport()->mapToGlobal(pos), m_table);
     });
     connect(m_shelf, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-        onBookContextMenu(m_shelf->selectionModel()->selectedIndexes(),
+        onBookContextMenu(m_shelf->selectionModel()->selectedRows(BookModel::TitleColumn),
                           m_shelf->viewport()->mapToGlobal(pos), m_shelf);
     });
     connect(m_buttonExport, &QPushButton::clicked, this, &LibraryView::onExport);

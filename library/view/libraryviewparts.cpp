@@ -1,66 +1,19 @@
 #include "library/view/libraryviewparts.h"
 
-#include "library/view/bookshelf.h"
+#include "library/db/bookprovider.h"
+#include "library/model/foldermodel.h"
+#include "library/view/bookcontextmenu.h"
+#include "library/view/booklistview.h"
+#include "library/view/bookpropertiesview.h"
 #include "platform/shell.h"
 #include "widgets/messageview.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
-#include <QKeyEvent>
-#include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 
 namespace {
-
-// Stands in for the bookshelf until the program has its own: the titles in
-// a wrapping grid, the Delete key and the empty-search message.
-class PlainBookShelf : public BookShelf
-{
-public:
-    PlainBookShelf(QAbstractItemModel *model, QWidget *parent)
-        : BookShelf(parent)
-    {
-        setModel(model);
-        setObjectName(QStringLiteral("bookListView"));
-        setViewMode(QListView::IconMode);
-        setResizeMode(QListView::Adjust);
-        setFlow(QListView::LeftToRight);
-        setSpacing(20);
-        setGridSize(QSize(129, 60));
-        setWordWrap(true);
-        setSelectionMode(QAbstractItemView::ExtendedSelection);
-        setContextMenuPolicy(Qt::CustomContextMenu);
-        setDragEnabled(false);
-        m_label = new QLabel(this);
-        m_label->setObjectName(QStringLiteral("labelEmptySearch"));
-        m_label->setAlignment(Qt::AlignCenter);
-        m_label->setWordWrap(true);
-        m_label->hide();
-    }
-
-    void showEmptySearch(const QString &text) override
-    {
-        m_label->setText(text);
-        m_label->show();
-    }
-    void hideEmptySearch() override { m_label->hide(); }
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override
-    {
-        if (event->key() == Qt::Key_Delete)
-            emit onDeleteKey();
-        BookShelf::keyPressEvent(event);
-    }
-    void resizeEvent(QResizeEvent *event) override
-    {
-        m_label->setGeometry(viewport()->geometry());
-        BookShelf::resizeEvent(event);
-    }
-
-private:
-    QLabel *m_label = nullptr;
-};
 
 bool standardConfirm(QWidget *parent, const QString &title, const QString &text,
                      bool cancelIsDefault)
@@ -84,7 +37,18 @@ LibraryViewParts LibraryViewParts::completed() const
     LibraryViewParts parts = *this;
     if (!parts.createShelf) {
         parts.createShelf = [](QAbstractItemModel *model, QWidget *parent) -> BookShelf * {
-            return new PlainBookShelf(model, parent);
+            return new BookListView(model, parent);
+        };
+    }
+    if (!parts.createBookMenu) {
+        parts.createBookMenu
+                = [folders = QPointer<FolderModel>(folderModel)](const QModelIndexList &indexes,
+                                                                 QWidget *parent) -> BookMenu * {
+            // The categories as the category list shows them; a screen
+            // without the application's model reads them as it would.
+            const QList<CategoryDto> categories
+                    = folders ? folders->categories() : BookProvider::instance()->allCategories();
+            return new BookContextMenu(indexes, categories, parent);
         };
     }
     if (!parts.confirm)
@@ -123,5 +87,14 @@ LibraryViewParts LibraryViewParts::completed() const
     }
     if (!parts.showInFileManager)
         parts.showInFileManager = Shell::showInFileManager;
+    if (!parts.showProperties) {
+        parts.showProperties = [show = parts.showInFileManager](const QPersistentModelIndex &index,
+                                                                QWidget *parent) {
+            BookPropertiesView dialog(index, parent);
+            dialog.setShowInFileManager(show);
+            dialog.exec();
+            return dialog.editRequested();
+        };
+    }
     return parts;
 }

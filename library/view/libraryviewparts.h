@@ -27,14 +27,14 @@ struct LibraryViewParts
     BookModel *bookModel = nullptr;
     FolderModel *folderModel = nullptr;
 
-    // The bookshelf page over the screen's sorted model. Standard: a plain
-    // list of covers until the real shelf is part of the program.
+    // The bookshelf page over the screen's sorted model. Standard: a
+    // BookListView.
     std::function<BookShelf *(QAbstractItemModel *model, QWidget *parent)> createShelf;
-    // The book context menu for the selected indexes. Standard: none (a
-    // right click then does nothing).
+    // The book context menu for the selected indexes. Standard: a
+    // BookContextMenu with folderModel's categories.
     std::function<BookMenu *(const QModelIndexList &indexes, QWidget *parent)> createBookMenu;
     // Runs a book's properties dialog modally; true when the user asked to
-    // edit the book from it. Standard: none (nothing is shown).
+    // edit the book from it. Standard: a BookPropertiesView.
     std::function<bool(const QPersistentModelIndex &index, QWidget *parent)> showProperties;
 
     // Asks before a destructive action; true only when the box's OK button

@@ -463,7 +463,9 @@ void libraryImages(Output &out)
         painter.setPen(QPen(QColor(255, 255, 255, 90), 2));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(QRectF(40, 30, 230, 390));
-        painter.translate(123, 340);
+        // The middle of the cover: the shelf prints the title above it and
+        // the author below it on books without a cover of their own.
+        painter.translate(118, 193);
         painter.scale(64 / 24.0, 64 / 24.0);
         glyphs::draw(painter, QStringLiteral("book"), QColor(255, 255, 255, 150));
     }

@@ -25,6 +25,22 @@ QColor pixel(const QImage &image, int x, int y)
     return QColor(image.pixel(x, y));
 }
 
+// Same size, and on average each colour channel within a few steps.
+bool looksAlike(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size() || a.isNull())
+        return false;
+    qint64 difference = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            difference += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q))
+                    + qAbs(qBlue(p) - qBlue(q));
+        }
+    }
+    return difference / (3 * qint64(a.width()) * a.height()) < 6;
+}
+
 } // namespace
 
 class TestBookTable : public QObject
@@ -264,8 +280,10 @@ void TestBookTable::dragPixmap()
         { rowOf(QStringLiteral("Fresh"), 0) },
         { rowOf(QStringLiteral("Nearly"), 0) },
     };
+    // The cover is read scaled, not decoded whole and then scaled: the same
+    // picture, give or take the rounding of the two ways.
     for (const QModelIndexList &rows : cases)
-        QCOMPARE(BookTable::dragPixmap(rows).toImage(), standard.toImage());
+        QVERIFY(looksAlike(BookTable::dragPixmap(rows).toImage(), standard.toImage()));
 }
 
 void TestBookTable::headerSortsTextColumnsOnly()

@@ -82,6 +82,7 @@ private slots:
     void standardConfirmation();
     void dropBooksOnCategory();
     void contextMenu();
+    void shelfMenuGetsEachBookOnce();
     void readSettings_data();
     void readSettings();
     void switchPages();
@@ -767,6 +768,28 @@ void TestLibraryView::contextMenu()
     QVERIFY(BookProvider::instance()->removeBookFromCategory(id("The Idiot"),
                                                              m_categories["Classics"]));
     QVERIFY(BookProvider::instance()->setDeleted(id("Old Manuscript"), 1));
+}
+
+// A book chosen in the table is the whole row; on the shelf the menu still
+// gets one index per book, so one book gets the one-book menu.
+void TestLibraryView::shelfMenuGetsEachBookOnce()
+{
+    m_view->table()->selectRow(rowOf(QStringLiteral("Candide"), 0).row());
+    QTest::mouseClick(button("buttonSwitchShelfView"), Qt::LeftButton);
+    QCOMPARE(m_view->shelf()->metaObject()->className(), "BookListView");
+    QModelIndexList seen;
+    m_menuChoice = [&seen](ScriptedMenu *menu) { seen = menu->indexes(); };
+    BookShelf *shelf = m_view->shelf();
+    emit shelf->customContextMenuRequested(
+            shelf->visualRect(rowOf(QStringLiteral("Candide"), 0)).center());
+    QCOMPARE(seen.size(), 1);
+    QCOMPARE(seen.first().data(BookModel::BookIdRole).toInt(), id("Candide"));
+
+    // Ctrl-click adds a second book on the shelf itself.
+    QTest::mouseClick(shelf->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      shelf->visualRect(rowOf(QStringLiteral("Watchmen"), 0)).center());
+    emit shelf->customContextMenuRequested(QPoint(5, 5));
+    QCOMPARE(seen.size(), 2);
 }
 
 void TestLibraryView::readSettings_data()
