@@ -118,6 +118,11 @@ void ReaderSettings::RecreateLabelFont()
 void ReaderSettings::SaveReaderSettings(const QString &currentBookPath)
 {
     LabelCanvas().Release();
+    WriteSettings(currentBookPath);
+}
+
+void ReaderSettings::WriteSettings(const QString &currentBookPath)
+{
     const CIniFile profile = globalSection();
     profile.WriteInt(QStringLiteral("skin"), m_skinIndex);
     SaveLastBook(currentBookPath);

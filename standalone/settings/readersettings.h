@@ -72,6 +72,9 @@ public:
     // setting, the last book (unless it is the help book) and the recent
     // books.
     void SaveReaderSettings(const QString &currentBookPath);
+    // The same writes without freeing the label canvas, so that a setting
+    // changed while reading is on disk at once.
+    void WriteSettings(const QString &currentBookPath);
     // Writes "lastreadfile" unless the book is the help book beside the
     // program.
     void SaveLastBook(const QString &currentBookPath);

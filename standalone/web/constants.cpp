@@ -1,6 +1,62 @@
 #include "standalone/web/constants.h"
 
+#include <QtGlobal>
+
 namespace divad::Const {
+
+namespace {
+
+    // address itself, or with DIVAD_WEB_BASE set, that base followed by the
+    // path of address.
+    QString site(const char *address, const char *path = "")
+    {
+        const QString base = qEnvironmentVariable("DIVAD_WEB_BASE");
+        if (!base.isEmpty())
+            return base + QString::fromLatin1(path);
+        return QString::fromLatin1(address) + QString::fromLatin1(path);
+    }
+
+} // namespace
+
+QString HomeAddress()
+{
+    return site("http://www.divad.example.org");
+}
+
+QString SideBarPage()
+{
+    return site("http://www.divad.example.org", "/cn/zuvudoza/bar.htm");
+}
+
+QString BannerPage()
+{
+    return site("http://www.divad.example.org", "/cn/zuvudoza/banner.htm");
+}
+
+QString BuyBooksPage()
+{
+    return site("http://www.divad.example.org", "/cn/zuvudoza/buybook.htm");
+}
+
+QString DownloadPage()
+{
+    return site("http://soft.example.net", "/soft/89512.htm");
+}
+
+QString DiscussionSite()
+{
+    return site("http://bbs.divad.example.org");
+}
+
+QString BookSearchSite()
+{
+    return site("http://search.divad.example.org");
+}
+
+QString FetchService()
+{
+    return site("http://fetch.divad.example.org:81");
+}
 
 QString SkinName(int index)
 {

@@ -35,12 +35,20 @@ inline const QString ShareOpening
                          "如果你喜欢看电子书就一定要试试。从这个地址就可以下载：\r\n");
 inline const QString CustomBackgroundMenuText = QStringLiteral("选择[自定义背景图片]...");
 inline const QString DefaultFontFace = QStringLiteral("宋体");
-// The web addresses are deployment values; these name reserved example hosts.
-inline const QString HomeAddress = QStringLiteral("http://www.divad.example.org");
-inline const QString SideBarPage = HomeAddress + QStringLiteral("/cn/zuvudoza/bar.htm");
-inline const QString BannerPage = HomeAddress + QStringLiteral("/cn/zuvudoza/banner.htm");
-inline const QString BuyBooksPage = HomeAddress + QStringLiteral("/cn/zuvudoza/buybook.htm");
-inline const QString DownloadPage = QStringLiteral("http://soft.example.net/soft/89512.htm");
+// The web addresses are deployment values; they name reserved example
+// hosts. The environment variable DIVAD_WEB_BASE (scheme, host and port),
+// when set, stands in for every host, so a test or a local mirror keeps
+// the reader off the outside network.
+QString HomeAddress();
+QString SideBarPage();
+QString BannerPage();
+QString BuyBooksPage();
+QString DownloadPage();
+// The discussion site (forum page "/f"), the book-search site and the
+// fetch service (port 81), each without a trailing "/".
+QString DiscussionSite();
+QString BookSearchSite();
+QString FetchService();
 inline const QString OpenFileFilter
         = QStringLiteral("*.txt;*.htm;*.html|*.txt;*.htm;*.html|*.*|*.*||");
 

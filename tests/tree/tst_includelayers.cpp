@@ -110,6 +110,22 @@ const QList<Rule> &rules()
             QStringLiteral("standalone/web"), QStringLiteral("standalone/gfx"),
             QStringLiteral("standalone/settings"), QStringLiteral("standalone/text") },
           {} },
+        // The reader's windows: the side bar and its pages, then the
+        // reading window on top of everything.
+        { QStringLiteral("standalone/panels"),
+          { QStringLiteral("core"), QStringLiteral("standalone/util"),
+            QStringLiteral("standalone/web"), QStringLiteral("standalone/gfx"),
+            QStringLiteral("standalone/settings"), QStringLiteral("standalone/text"),
+            QStringLiteral("standalone/panels") },
+          {} },
+        { QStringLiteral("standalone/app"),
+          { QStringLiteral("core"), QStringLiteral("standalone/util"),
+            QStringLiteral("standalone/web"), QStringLiteral("standalone/gfx"),
+            QStringLiteral("standalone/settings"), QStringLiteral("standalone/text"),
+            QStringLiteral("standalone/panels"), QStringLiteral("standalone/app") },
+          {} },
+        // The picture generator stands alone.
+        { QStringLiteral("standalone/art"), { QStringLiteral("standalone/art") }, {} },
     };
     return table;
 }
