@@ -313,23 +313,23 @@ void ReaderDialog::layoutVolumeWithMessage(int volume, bool message)
 
 void ReaderDialog::NextVolume()
 {
-    if (CurrentVolume() >= VolumeCount() - 1)
-        return;
-    const BusyScope busy(this);
-    layoutVolumeWithMessage(CurrentVolume() + 1, true);
-    ReloadSkinPictures();
-    update();
-    PumpMessages();
-    PlayPageSoundIfOn();
+    if (CurrentVolume() < VolumeCount() - 1)
+        stepVolume(1);
 }
 
 void ReaderDialog::PreviousVolume()
 {
-    if (CurrentVolume() <= 0)
-        return;
+    if (CurrentVolume() > 0)
+        stepVolume(-1);
+}
+
+void ReaderDialog::stepVolume(int step)
+{
     const BusyScope busy(this);
-    layoutVolumeWithMessage(CurrentVolume() - 1, true);
-    bookText().SetCurrentSpread(SpreadCount() - 1);
+    layoutVolumeWithMessage(CurrentVolume() + step, true);
+    // Going back, the reader lands on the last spread of the volume.
+    if (step < 0)
+        bookText().SetCurrentSpread(SpreadCount() - 1);
     ReloadSkinPictures();
     update();
     PumpMessages();
@@ -394,6 +394,8 @@ void ReaderDialog::PageTurn(bool forward)
 
     // Forward the right page folds in toward the spine, then the left one
     // opens out from it; backward the other way round.
+    m_foldLeft = m_foldRight = false;
+    takeTurnSnapshot();
     bool &first = forward ? m_foldRight : m_foldLeft;
     bool &second = forward ? m_foldLeft : m_foldRight;
     first = true;
@@ -419,19 +421,24 @@ void ReaderDialog::showAnimationFrame(int k, double step)
     PumpMessages();
 }
 
+int ReaderDialog::screenDefaultZoom()
+{
+    // Small screens start at 70 % of the designed size.
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QSize size = screen->size();
+        if (size.width() > 0 && size.height() > 0 && (size.width() <= 1024 || size.height() < 601))
+            return -30;
+    }
+    return 0;
+}
+
 void ReaderDialog::ApplyZoom()
 {
     if (!m_zoomApplied) {
         m_designedSize = size();
         m_zoomApplied = true;
     }
-    int screenDefault = 0;
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QSize screenSize = screen->size();
-        if (screenSize.width() > 0 && screenSize.height() > 0
-            && (screenSize.width() <= 1024 || screenSize.height() < 601))
-            screenDefault = -30;
-    }
+    const int screenDefault = screenDefaultZoom();
     const int percent = qBound(-50,
                                CIniFile(Const::CfgIni, QStringLiteral("maindlg"))
                                        .ReadInt(QStringLiteral("dlgsizeaddpercent"), screenDefault),
@@ -445,13 +452,7 @@ void ReaderDialog::ZoomStep(int step)
 {
     const CIniFile zoom(Const::CfgIni, QStringLiteral("maindlg"));
     const QString key = QStringLiteral("dlgsizeaddpercent");
-    int screenDefault = 0;
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QSize screenSize = screen->size();
-        if (screenSize.width() > 0 && screenSize.height() > 0
-            && (screenSize.width() <= 1024 || screenSize.height() < 601))
-            screenDefault = -30;
-    }
+    const int screenDefault = screenDefaultZoom();
     if (step == 5)
         zoom.WriteInt(key, qMin(zoom.ReadInt(key, screenDefault) + 5, 50));
     else if (step == -5)

@@ -164,7 +164,43 @@ private:
     void onDeveloperButton(int id);
     void showAnimationFrame(int k, double step);
     void layoutVolumeWithMessage(int volume, bool message);
+    void stepVolume(int step);
+    static int screenDefaultZoom();
+    // What the still layers of the spread are drawn from.
+    struct StillKey
+    {
+        QSize size;
+        int spread = -1;
+        int spreadCount = 0;
+        int skin = -1;
+        qint64 skinPicture = 0;
+        QString path;
+        int volume = 0;
+        int volumeCount = 0;
+        qint64 volumeCanvas = 0;
+        int lineHeight = 0;
+        int linePitch = 0;
+        int linesPerPage = 0;
+        int textBlockWidth = 0;
+        int zoom = 0;
+        QString labelFace;
+        bool labelReady = false;
+        bool operator==(const StillKey &o) const
+        {
+            return size == o.size && spread == o.spread && spreadCount == o.spreadCount
+                    && skin == o.skin && skinPicture == o.skinPicture && path == o.path
+                    && volume == o.volume && volumeCount == o.volumeCount
+                    && volumeCanvas == o.volumeCanvas && lineHeight == o.lineHeight
+                    && linePitch == o.linePitch && linesPerPage == o.linesPerPage
+                    && textBlockWidth == o.textBlockWidth && zoom == o.zoom
+                    && labelFace == o.labelFace && labelReady == o.labelReady;
+        }
+    };
+    StillKey stillKey(const BookGeometry &g, const CMemCanvas &volume);
+    // The background, page edges, stacks, spine, skin, footers and text.
+    void paintStill(DrawContext *dc, const BookGeometry &g);
     void paintPageTurnFrame(DrawContext *dc, const BookGeometry &g);
+    void takeTurnSnapshot();
     void paintFooters(DrawContext *dc, const BookGeometry &g);
     void paintHints(DrawContext *dc, const BookGeometry &g);
     void openWebPage(const QString &caption, const QString &address);
@@ -190,8 +226,11 @@ private:
     bool m_zoomApplied = false;
     SkinStore m_skins;
     PageSound m_sound;
-    CMemCanvas m_frame;
-    CMemCanvas m_scratch;
+    // The spread as it stood when a page turn began.
+    CMemCanvas m_turnSnapshot;
+    // The still layers of the spread shown last, and what they show.
+    CMemCanvas m_still;
+    StillKey m_stillKey;
     QBasicTimer m_timer;
     bool m_firstTick = true;
     int m_busy = 0;

@@ -31,10 +31,12 @@ namespace {
         return QPen(Qt::black, 1);
     }
 
-    void verticalLine(DrawContext *dc, int x, int top, int bottom)
+    // A one-pixel line from top to bottom (bottom left out), as a pen
+    // line would draw it.
+    void verticalLine(DrawContext *dc, int x, int top, int bottom, const QColor &colour)
     {
-        dc->MoveTo(QPoint(x, top));
-        dc->LineTo(QPoint(x, bottom));
+        if (bottom > top)
+            dc->FillSolidRect(QRect(x, top, 1, bottom - top), colour);
     }
 
     void horizontalLine(DrawContext *dc, int y, int left, int right)
@@ -54,13 +56,10 @@ void ReaderDialog::paintEvent(QPaintEvent *)
                            m_windowIcon.pixmap(icon));
         return;
     }
-    if (!m_frame.IsValid() || m_frame.Rect().size() != size())
-        m_frame.Setup(nullptr, 0, 0, width(), height());
-    if (!m_frame.IsValid())
-        return;
-    PaintBook(m_frame.DC());
+    // The window's own back buffer is already an off-screen canvas that is
+    // shown in one go, so the book is drawn straight onto it.
     DrawContext window(&painter);
-    window.BitBlt(0, 0, width(), height(), *m_frame.DC(), 0, 0);
+    PaintBook(&window);
 }
 
 QImage ReaderDialog::Render()
@@ -81,75 +80,26 @@ void ReaderDialog::PaintBook(DrawContext *dc)
     const int W = g.W;
     const int H = g.H;
     BookText &book = bookText();
-    ReaderSettings &settings = readerSettings();
-    const int skin = settings.SkinIndex();
     const int spread = g.spread;
-    const int spreadCount = g.spreadCount;
 
-    // 1. Background.
-    dc->SelectPen(defaultPen());
-    dc->SelectBrush(QBrush(background));
-    dc->Rectangle(Ltrb(0, 0, W, H));
-    dc->SetBackgroundColour(background);
-
-    // 2. The page edges: the skin picture at both sides of the window,
-    //    where the stacks show it.
-    const QImage &picture = m_skins.Image(skin);
-    const int offset = SkinStore::EdgeOffset(skin);
-    dc->DrawImage(-offset, 1, picture);
-    dc->DrawImage(offset + W - picture.width() - 1, 1, picture);
-
-    // 3. Page stacks: a line per spread read on the left, per spread to
-    //    come on the right.
-    dc->SelectPen(defaultPen());
-    if (spreadCount != 0) {
-        const double d = g.StackSpacing();
-        verticalLine(dc, int(g.L), 0, H);
-        for (int k = 0; k < spread; ++k)
-            verticalLine(dc, int(qMin(k * d, g.L)), 0, H);
-        verticalLine(dc, int(W - g.R), 0, H);
-        for (int k = 0; k < spreadCount - spread; ++k)
-            verticalLine(dc, qMin(int(W - g.R + k * d), W - 1), 0, H);
-    }
-
-    // 4. The spine's shade, darker toward the fold.
-    for (int i = 0; i < 35; ++i) {
-        const int lower = int(i * 100 / 35.0);
-        const QColor shade(qMax(0, int(background.red() - lower)),
-                           qMax(0, int(background.green() - lower)),
-                           qMax(0, int(background.blue() - lower)));
-        dc->SelectPen(QPen(shade, 1));
-        verticalLine(dc, g.leftPage.right - 35 + i, 1, H - 1);
-        verticalLine(dc, g.rightPage.left + 35 - i, 1, H - 1);
-    }
-
-    // 5. The spine.
-    dc->SelectPen(defaultPen());
-    verticalLine(dc, g.SpineX(), 0, H);
-
-    // 6. The skin over both pages.
-    dc->DrawImage(g.inner.left, g.inner.top, picture);
-
-    // 7. Footers.
-    paintFooters(dc, g);
-
-    // 8. The text lines, each copied out of the volume canvas so that only
-    //    the ink darkens the skin.
+    // Steps 1 to 8 change only with the spread, the book, the skin and the
+    // window; they are kept as one picture and drawn again only when one
+    // of those changed. The spread's pages are drawn into the volume canvas
+    // before its picture is compared, so the comparison sees them.
     const CMemCanvas &volume = book.SpreadCanvas(spread);
-    if (volume.IsValid()) {
-        const int blockWidth = book.TextBlockWidth();
-        const int lineHeight = book.LineHeight();
-        const int pitch = book.LinePitch();
-        const int off = (g.leftText.right - blockWidth - g.leftText.left) / 2;
-        const int leftSource = book.PageSourceOffset(spread, true);
-        const int rightSource = book.PageSourceOffset(spread, false);
-        for (int i = 0; i < book.LinesPerPage(); ++i) {
-            dc->BitBlt(g.leftText.left + off, g.leftText.top + i * pitch, blockWidth, lineHeight,
-                       *volume.DC(), 0, leftSource + i * lineHeight, RasterOp::And);
-            dc->BitBlt(g.rightText.left + off + 5, g.rightText.top + i * pitch, blockWidth,
-                       lineHeight, *volume.DC(), 0, rightSource + i * lineHeight, RasterOp::And);
+    const StillKey key = stillKey(g, volume);
+    if (!m_still.IsValid() || m_still.Rect().size() != QSize(W, H) || !(key == m_stillKey)) {
+        if (!m_still.IsValid() || m_still.Rect().size() != QSize(W, H))
+            m_still.Setup(nullptr, 0, 0, W, H);
+        if (m_still.IsValid()) {
+            paintStill(m_still.DC(), g);
+            m_stillKey = key;
         }
     }
+    if (m_still.IsValid())
+        dc->DrawImage(0, 0, m_still.Image());
+    else
+        paintStill(dc, g);
 
     // 9. The bookmark tag of this spread.
     int bookmark = -1;
@@ -174,6 +124,131 @@ void ReaderDialog::PaintBook(DrawContext *dc)
         const int face = int(gap * 0.6);
         DrawSleepyFace(dc, g.leftText.right + (gap - face) / 2, (H - face) / 2,
                        g.rightText.left - (gap - face) / 2, (H - face) / 2 + face, true);
+    }
+}
+
+ReaderDialog::StillKey ReaderDialog::stillKey(const BookGeometry &g, const CMemCanvas &volume)
+{
+    BookText &book = bookText();
+    ReaderSettings &settings = readerSettings();
+    StillKey key;
+    key.size = QSize(g.W, g.H);
+    key.spread = g.spread;
+    key.spreadCount = g.spreadCount;
+    key.skin = settings.SkinIndex();
+    key.skinPicture = m_skins.Image(key.skin).cacheKey();
+    key.path = book.CurrentPath();
+    key.volume = book.CurrentVolume();
+    key.volumeCount = book.VolumeCount();
+    key.volumeCanvas = volume.IsValid() ? volume.Image().cacheKey() : 0;
+    key.lineHeight = book.LineHeight();
+    key.linePitch = book.LinePitch();
+    key.linesPerPage = book.LinesPerPage();
+    key.textBlockWidth = book.TextBlockWidth();
+    key.zoom = m_zoomPercent;
+    key.labelFace = settings.FontFace();
+    key.labelReady = LabelCanvas().IsValid();
+    return key;
+}
+
+void ReaderDialog::paintStill(DrawContext *dc, const BookGeometry &g)
+{
+    const int W = g.W;
+    const int H = g.H;
+    BookText &book = bookText();
+    const int skin = readerSettings().SkinIndex();
+    const int spread = g.spread;
+    const int spreadCount = g.spreadCount;
+
+    // The skin drawn over the pages in step 6 hides everything beneath it,
+    // so the layers below are drawn only in the strips around it.
+    const QImage &picture = m_skins.Image(skin);
+    const QRect covered = picture.isNull()
+            ? QRect()
+            : QRect(g.inner.left, g.inner.top, picture.width(), picture.height());
+    const QVector<QRect> strips = covered.isEmpty()
+            ? QVector<QRect> { QRect(0, 0, W, H) }
+            : QVector<QRect> { QRect(0, 0, W, covered.top()),
+                               QRect(0, covered.top(), covered.left(), covered.height()),
+                               QRect(covered.right() + 1, covered.top(), W - covered.right() - 1,
+                                     covered.height()),
+                               QRect(0, covered.bottom() + 1, W, H - covered.bottom() - 1) };
+
+    // 1. Background, outlined with the default pen.
+    for (const QRect &strip : strips)
+        dc->FillSolidRect(strip, background);
+    const QColor ink = defaultPen().color();
+    dc->FillSolidRect(QRect(0, 0, W, 1), ink);
+    dc->FillSolidRect(QRect(0, H - 1, W, 1), ink);
+    dc->FillSolidRect(QRect(0, 0, 1, H), ink);
+    dc->FillSolidRect(QRect(W - 1, 0, 1, H), ink);
+    dc->SelectPen(defaultPen());
+    dc->SetBackgroundColour(background);
+
+    // 2. The page edges: the skin picture at both sides of the window,
+    //    where the stacks show it.
+    const int offset = SkinStore::EdgeOffset(skin);
+    const auto edgeCopy = [&](int x) {
+        const QRect copy(x, 1, picture.width(), picture.height());
+        for (const QRect &strip : strips) {
+            const QRect part = copy.intersected(strip);
+            if (!part.isEmpty())
+                dc->DrawImagePart(part.topLeft(), picture, part.translated(-x, -1));
+        }
+    };
+    edgeCopy(-offset);
+    edgeCopy(offset + W - picture.width() - 1);
+
+    // 3. Page stacks: a line per spread read on the left, per spread to
+    //    come on the right.
+    if (spreadCount != 0) {
+        const double d = g.StackSpacing();
+        verticalLine(dc, int(g.L), 0, H, ink);
+        for (int k = 0; k < spread; ++k)
+            verticalLine(dc, int(qMin(k * d, g.L)), 0, H, ink);
+        verticalLine(dc, int(W - g.R), 0, H, ink);
+        for (int k = 0; k < spreadCount - spread; ++k)
+            verticalLine(dc, qMin(int(W - g.R + k * d), W - 1), 0, H, ink);
+    }
+
+    // 4. The spine's shade, darker toward the fold (under the skin, so
+    //    seen only where the skin leaves the pages bare).
+    if (!covered.contains(QRect(g.leftPage.right - 35, 1, 71, H - 2))) {
+        for (int i = 0; i < 35; ++i) {
+            const int lower = int(i * 100 / 35.0);
+            const QColor shade(qMax(0, int(background.red() - lower)),
+                               qMax(0, int(background.green() - lower)),
+                               qMax(0, int(background.blue() - lower)));
+            verticalLine(dc, g.leftPage.right - 35 + i, 1, H - 1, shade);
+            verticalLine(dc, g.rightPage.left + 35 - i, 1, H - 1, shade);
+        }
+    }
+
+    // 5. The spine.
+    verticalLine(dc, g.SpineX(), 0, H, ink);
+
+    // 6. The skin over both pages.
+    dc->DrawImage(g.inner.left, g.inner.top, picture);
+
+    // 7. Footers.
+    paintFooters(dc, g);
+
+    // 8. The text lines, each copied out of the volume canvas so that only
+    //    the ink darkens the skin.
+    const CMemCanvas &volume = book.SpreadCanvas(spread);
+    if (volume.IsValid()) {
+        const int blockWidth = book.TextBlockWidth();
+        const int lineHeight = book.LineHeight();
+        const int pitch = book.LinePitch();
+        const int off = (g.leftText.right - blockWidth - g.leftText.left) / 2;
+        const int leftSource = book.PageSourceOffset(spread, true);
+        const int rightSource = book.PageSourceOffset(spread, false);
+        for (int i = 0; i < book.LinesPerPage(); ++i) {
+            dc->BitBlt(g.leftText.left + off, g.leftText.top + i * pitch, blockWidth, lineHeight,
+                       *volume.DC(), 0, leftSource + i * lineHeight, RasterOp::And);
+            dc->BitBlt(g.rightText.left + off + 5, g.rightText.top + i * pitch, blockWidth,
+                       lineHeight, *volume.DC(), 0, rightSource + i * lineHeight, RasterOp::And);
+        }
     }
 }
 
@@ -212,25 +287,29 @@ void ReaderDialog::paintFooters(DrawContext *dc, const BookGeometry &g)
 
 void ReaderDialog::paintPageTurnFrame(DrawContext *dc, const BookGeometry &g)
 {
-    const QImage *image = dc->image();
-    if (!image)
+    // The pages do not change while they turn: the picture taken when the
+    // turn began (TakeTurnSnapshot) serves every frame.
+    if (!m_turnSnapshot.IsValid())
         return;
-    if (!m_scratch.IsValid() || m_scratch.Rect().size() != image->size())
-        m_scratch.Setup(nullptr, 0, 0, image->width(), image->height());
-    if (!m_scratch.IsValid())
-        return;
-    m_scratch.DC()->BitBlt(0, 0, image->width(), image->height(), *dc, 0, 0);
     const double q = m_turnPercent * 0.01;
     if (m_foldLeft) {
         const int w = g.leftPage.width();
         const QRect target(int(w * (1 - q) + g.leftPage.left), 0, int(q * w), g.H);
-        dc->StretchBlt(target, *m_scratch.DC(), QRect(g.leftPage.left, 0, w, g.H));
+        dc->StretchBlt(target, *m_turnSnapshot.DC(), QRect(g.leftPage.left, 0, w, g.H));
     }
     if (m_foldRight) {
         const int w = g.rightPage.width();
         const QRect target(g.rightPage.left, 0, int(q * w), g.H);
-        dc->StretchBlt(target, *m_scratch.DC(), QRect(g.rightPage.left, 0, w + 1, g.H));
+        dc->StretchBlt(target, *m_turnSnapshot.DC(), QRect(g.rightPage.left, 0, w + 1, g.H));
     }
+}
+
+void ReaderDialog::takeTurnSnapshot()
+{
+    if (!m_turnSnapshot.IsValid() || m_turnSnapshot.Rect().size() != size())
+        m_turnSnapshot.Setup(nullptr, 0, 0, width(), height());
+    if (m_turnSnapshot.IsValid())
+        PaintBook(m_turnSnapshot.DC());
 }
 
 void ReaderDialog::paintHints(DrawContext *dc, const BookGeometry &g)

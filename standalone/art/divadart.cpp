@@ -194,25 +194,28 @@ void leaf(QPainter &p, const QPointF &base, qreal length, qreal angle, const QCo
     p.restore();
 }
 
-// Skin 0: plain warm paper.
-QImage skinStandard()
+// A skin: the paper in a gradient from top to bottom, what decorate draws
+// on it, and the spine over everything.
+QImage drawSkin(const QColor &top, const QColor &bottom, void (*decorate)(QPainter &))
 {
     QImage image = blank(kSkinSize, Qt::white);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    paper(p, kSkinSize, QColor(252, 248, 236), QColor(246, 240, 222));
-    pageFrames(p, kSkinSize, QColor(205, 190, 160), 14);
+    paper(p, kSkinSize, top, bottom);
+    decorate(p);
     spine(p, kSkinSize);
     return image;
 }
 
-// Skin 1: parchment with vines in the corners and columns at the sides.
-QImage skinMyth()
+// Skin 0: plain warm paper.
+void skinStandard(QPainter &p)
 {
-    QImage image = blank(kSkinSize, Qt::white);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    paper(p, kSkinSize, QColor(248, 240, 218), QColor(240, 228, 198));
+    pageFrames(p, kSkinSize, QColor(205, 190, 160), 14);
+}
+
+// Skin 1: parchment with vines in the corners and columns at the sides.
+void skinMyth(QPainter &p)
+{
     const QColor vine(196, 176, 128);
     const qreal half = kSkinSize.width() / 2.0;
     for (int page = 0; page < 2; ++page) {
@@ -248,17 +251,11 @@ QImage skinMyth()
             }
         }
     }
-    spine(p, kSkinSize);
-    return image;
 }
 
 // Skin 2: pale blush with soft circles of light in the corners.
-QImage skinYouth()
+void skinYouth(QPainter &p)
 {
-    QImage image = blank(kSkinSize, Qt::white);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    paper(p, kSkinSize, QColor(253, 244, 242), QColor(248, 238, 242));
     Random random(2);
     const QColor tints[] = { QColor(250, 200, 210), QColor(200, 220, 250), QColor(250, 226, 180),
                              QColor(210, 240, 214) };
@@ -281,17 +278,11 @@ QImage skinYouth()
         p.setBrush(glow);
         p.drawEllipse(QPointF(x, y), radius, radius);
     }
-    spine(p, kSkinSize);
-    return image;
 }
 
 // Skin 3: a pale night-blue sky, a castle on a hill in each lower corner.
-QImage skinCastle()
+void skinCastle(QPainter &p)
 {
-    QImage image = blank(kSkinSize, Qt::white);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    paper(p, kSkinSize, QColor(236, 238, 252), QColor(246, 244, 252));
     const QColor stone(224, 220, 244);
     const int h = kSkinSize.height();
     for (int side = 0; side < 2; ++side) {
@@ -330,17 +321,11 @@ QImage skinCastle()
         const qreal y = random.between(8, 40);
         star(p, QPointF(x, y), random.between(2.5, 5), 1.5, random.between(0, 1));
     }
-    spine(p, kSkinSize);
-    return image;
 }
 
 // Skin 4: blush paper with a city skyline at the foot of the pages.
-QImage skinCity()
+void skinCity(QPainter &p)
 {
-    QImage image = blank(kSkinSize, Qt::white);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    paper(p, kSkinSize, QColor(252, 242, 244), QColor(250, 236, 238));
     Random random(4);
     const int h = kSkinSize.height();
     p.setPen(Qt::NoPen);
@@ -368,17 +353,11 @@ QImage skinCity()
         p.setBrush(QColor(244, 206, 216));
         p.drawPath(heart);
     }
-    spine(p, kSkinSize);
-    return image;
 }
 
 // Skin 5: light steel with a faint hexagon mesh, rivets and warning stripes.
-QImage skinMachine()
+void skinMachine(QPainter &p)
 {
-    QImage image = blank(kSkinSize, Qt::white);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    paper(p, kSkinSize, QColor(238, 240, 244), QColor(230, 233, 238));
     p.setPen(QPen(QColor(222, 226, 234), 1));
     p.setBrush(Qt::NoBrush);
     const qreal r = 18;
@@ -418,17 +397,11 @@ QImage skinMachine()
         p.drawEllipse(QPointF(8, y), 3, 3);
         p.drawEllipse(QPointF(kSkinSize.width() - 8, y), 3, 3);
     }
-    spine(p, kSkinSize);
-    return image;
 }
 
 // Skin 6: cream with golden stars strewn along the edges.
-QImage skinStars()
+void skinStars(QPainter &p)
 {
-    QImage image = blank(kSkinSize, Qt::white);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    paper(p, kSkinSize, QColor(253, 251, 240), QColor(250, 246, 228));
     Random random(6);
     p.setPen(Qt::NoPen);
     for (int i = 0; i < 70; ++i) {
@@ -449,17 +422,11 @@ QImage skinStars()
         p.setBrush(QColor(244, 222, 150, int(random.between(120, 230))));
         star(p, centre, size, size * 0.42, random.between(0, 1));
     }
-    spine(p, kSkinSize);
-    return image;
 }
 
 // Skin 7: pale green with grass and leaves at the foot and a paper plane.
-QImage skinSchool()
+void skinSchool(QPainter &p)
 {
-    QImage image = blank(kSkinSize, Qt::white);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    paper(p, kSkinSize, QColor(244, 250, 240), QColor(236, 246, 232));
     Random random(7);
     const int h = kSkinSize.height();
     p.setPen(QPen(QColor(196, 226, 190), 1.5));
@@ -482,8 +449,6 @@ QImage skinSchool()
     trail.moveTo(700, 60);
     trail.cubicTo(660, 80, 640, 30, 600, 44);
     p.drawPath(trail);
-    spine(p, kSkinSize);
-    return image;
 }
 
 // An open book in a rounded blue tile: the program's icon.
@@ -698,10 +663,24 @@ int main(int argc, char *argv[])
     Output out(folder);
     out.image(QStringLiteral("icon128.png"), appIcon(64));
     out.image(QStringLiteral("about129.png"), appIcon(48));
-    const QImage skins[] = { skinStandard(), skinMyth(),  skinYouth(),  skinCastle(),
-                             skinCity(),     skinMachine(), skinStars(), skinSchool() };
+    const struct
+    {
+        QColor top;
+        QColor bottom;
+        void (*decorate)(QPainter &);
+    } skins[] = {
+        { QColor(252, 248, 236), QColor(246, 240, 222), skinStandard },
+        { QColor(248, 240, 218), QColor(240, 228, 198), skinMyth },
+        { QColor(253, 244, 242), QColor(248, 238, 242), skinYouth },
+        { QColor(236, 238, 252), QColor(246, 244, 252), skinCastle },
+        { QColor(252, 242, 244), QColor(250, 236, 238), skinCity },
+        { QColor(238, 240, 244), QColor(230, 233, 238), skinMachine },
+        { QColor(253, 251, 240), QColor(250, 246, 228), skinStars },
+        { QColor(244, 250, 240), QColor(236, 246, 232), skinSchool },
+    };
     for (int i = 0; i < 8; ++i)
-        out.image(QStringLiteral("skin%1.png").arg(131 + i), skins[i]);
+        out.image(QStringLiteral("skin%1.png").arg(131 + i),
+                  drawSkin(skins[i].top, skins[i].bottom, skins[i].decorate));
     out.image(QStringLiteral("splash140.png"), splash());
     out.image(QStringLiteral("icon142.png"), navigationIcon(0));
     out.image(QStringLiteral("icon143.png"), navigationIcon(1));

@@ -102,6 +102,8 @@ public:
                     RasterOp op = RasterOp::Copy);
     // Draws a picture at its own size.
     void DrawImage(int x, int y, const QImage &picture);
+    // Draws the part source of a picture at target, at its own size.
+    void DrawImagePart(const QPoint &target, const QImage &picture, const QRect &source);
 
     // Draws text in rect with TextFormat flags in the selected font and text
     // colour. Returns the rectangle the text takes (left and top of rect,
@@ -112,6 +114,7 @@ public:
 
 private:
     void applyPen();
+    bool andDirectly(int x, int y, int w, int h, const QImage &source, int sx, int sy);
 
     QImage *m_image = nullptr;
     QPainter *m_painter = nullptr;

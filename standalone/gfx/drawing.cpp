@@ -100,9 +100,9 @@ void DrawLabel(DrawContext *dc, const QString &text, const QRect &rect, bool cen
     CMemCanvas &label = LabelCanvas();
     if (!dc || !dc->isValid() || text.isEmpty() || rect.isEmpty() || !label.IsValid())
         return;
-    label.SetColour(Qt::white);
-    label.Clear();
+    // Only the part that is copied out needs to be blank.
     const QRect area(0, 0, rect.width(), label.Image().height());
+    label.DC()->FillSolidRect(QRect(0, 0, rect.width(), rect.height()), Qt::white);
     unsigned format = TextFormat::WordBreak | TextFormat::NoPrefix | TextFormat::EditControl;
     if (rightAligned)
         format = TextFormat::Right;

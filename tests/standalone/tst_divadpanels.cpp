@@ -494,7 +494,9 @@ private slots:
         // Width and height of the PNG header, made 60000 x 60000.
         bomb[16] = 0; bomb[17] = 0; bomb[18] = char(0xEA); bomb[19] = 0x60;
         bomb[20] = 0; bomb[21] = 0; bomb[22] = char(0xEA); bomb[23] = 0x60;
-        qToBigEndian<quint32>(crc32(bomb.constData() + 12, 17), bomb.data() + 29);
+        char crc[4];
+        qToBigEndian<quint32>(crc32(bomb.constData() + 12, 17), crc);
+        bomb.replace(29, 4, crc, 4);
         picture.LoadFromMemory(bomb);
         QVERIFY(!picture.IsLoaded());
         QVERIFY(!picture.LoadFromFile(m_home->file(QStringLiteral("missing.jpg"))));
