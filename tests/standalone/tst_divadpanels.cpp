@@ -213,6 +213,14 @@ private slots:
         folders.SetRoot(root, false);
         QCOMPARE(topLevelNames(folders), (QStringList { QStringLiteral("empty"), QStringLiteral("sub") }));
         QVERIFY(!LazyTreeCtrl::HasChildIndicator(folders.FindItem(root + QStringLiteral("/sub"))));
+
+        // A point in a folder's name does not hide the files without one.
+        const QString dotted = m_home->file(QStringLiteral("books.old"));
+        writeFile(dotted + QStringLiteral("/README"), "x");
+        writeFile(dotted + QStringLiteral("/notes.doc"), "x");
+        FolderTreeCtrl old;
+        old.SetRoot(dotted, true);
+        QCOMPARE(topLevelNames(old), QStringList { QStringLiteral("README") });
     }
 
     void folderTreeRoots()

@@ -5,6 +5,7 @@
 #include "standalone/panels/sidebar.h"
 #include "standalone/text/booktext.h"
 #include "standalone/util/filehelpers.h"
+#include "standalone/util/strutil.h"
 #include "standalone/web/chtmlctrl.h"
 #include "tests/standalone/divadtestsupport.h"
 #include "tests/support/testenvironment.h"
@@ -311,6 +312,35 @@ private slots:
         QCOMPARE(dialog->CurrentSpread(), dialog->SpreadCount() - 1);
     }
 
+    void anUnreadableBookLeavesTheOpenOne()
+    {
+        const QString book = longBook();
+        ReaderDialog *dialog = startReader(book);
+        dialog->JumpToVolume(1);
+        dialog->JumpToSpread(2);
+        // A folder under a book's name cannot be read.
+        const QString folder = m_home->file(QStringLiteral("notabook.txt"));
+        QVERIFY(QDir().mkpath(folder));
+        dialog->OpenBook(folder);
+        QCOMPARE(m_prompts->messages.size(), 1);
+        QCOMPARE(dialog->CurrentBookPath(), book);
+        QCOMPARE(dialog->CurrentVolume(), 1);
+        QCOMPARE(m_home->readSetting(QStringLiteral("global"), QStringLiteral("lastreadfile")), book);
+        // The book still shown keeps its own record.
+        QCOMPARE(bookInfoStore().CurrentPath(), book);
+        QCOMPARE(int(bookInfoStore().GetPosition().spread), 2);
+    }
+
+    void volumesAreAnnouncedLater()
+    {
+        ReaderDialog *dialog = startReader(longBook());
+        // The window answers at once; the notice follows two seconds on.
+        QVERIFY(!messageOverlay().Text().startsWith(QStringLiteral("文件内容较长")));
+        QTRY_VERIFY_WITH_TIMEOUT(messageOverlay().Text().startsWith(QStringLiteral("文件内容较长，被分为")),
+                                 3000);
+        QVERIFY(messageOverlay().Text().contains(ToChineseNumeral(dialog->VolumeCount()) + QStringLiteral("卷")));
+    }
+
     void pageTurnFrames_data()
     {
         QTest::addColumn<int>("speed");
@@ -551,6 +581,19 @@ private slots:
         QCOMPARE(readerSettings().SkinIndex(), 5);
         QVERIFY(readerSettings().PageSoundOff());
         QCOMPARE(m_prompts->messages, QStringList());
+    }
+
+    void exitCommand()
+    {
+        const QString book = shortBook();
+        ReaderDialog *dialog = startReader(book);
+        dialog->JumpToSpread(1);
+        dialog->OnCommand(3003);
+        QTRY_VERIFY(!dialog->isVisible());
+        CBookInfoStore disk(m_home->file(QStringLiteral("bookinfo.bin")));
+        disk.SelectBook(book);
+        QCOMPARE(int(disk.GetPosition().spread), 1);
+        QVERIFY(!m_home->readSetting(QStringLiteral("global"), QStringLiteral("fontheight")).isEmpty());
     }
 
     void positionSurvivesAKill()
