@@ -5,6 +5,7 @@
 #include "core/paths.h"
 #include "document/textdocument.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -35,6 +36,18 @@ namespace {
             return list;
         }();
         return suffixes;
+    }
+
+    // Whether data starts as a picture whose declared size the book may
+    // decode.
+    bool hasPictureHeader(const QByteArray &data, qint64 pixelBudget)
+    {
+        QBuffer buffer;
+        buffer.setData(data);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        reader.setDecideFormatFromContent(true);
+        return reader.canRead() && TextDocument::allowPictureSize(reader.size(), &pixelBudget);
     }
 
 } // namespace
@@ -88,12 +101,11 @@ bool ComicDocument::load(const QString &filePath)
         m_lastError = problem.isEmpty() ? tr("the comic holds no pictures") : problem;
     } else {
         // A comic whose every page is damaged must not open as an empty
-        // frame. Mostly the first page answers at once.
+        // frame. Mostly the first page answers at once; its header is
+        // enough, the viewer decodes it right after.
         bool readable = false;
-        for (int page = 1; page <= m_pages.size() && !readable; ++page) {
-            qint64 budget = m_pixelBudget;
-            readable = !decodePage(page, &budget).isNull();
-        }
+        for (int page = 1; page <= m_pages.size() && !readable; ++page)
+            readable = hasPictureHeader(pageData(page), m_pixelBudget);
         if (!readable) {
             const QString problem = m_reader->problem(filePath);
             m_lastError = problem.isEmpty() ? tr("none of its pages can be shown") : problem;
