@@ -423,6 +423,20 @@ void ImageViewer::onClickTimer()
 void ImageViewer::wheelEvent(QWheelEvent *event)
 {
     if (!(event->modifiers() & Qt::ControlModifier)) {
+        // The wheel scrolls the page; with nothing left to scroll that way
+        // (always so for a fitted page) it turns the page, as in the text
+        // viewer. A notch that moves nothing turns nothing.
+        const int delta = event->angleDelta().y();
+        const QScrollBar *bar = verticalScrollBar();
+        if ((delta < 0 && bar->value() >= bar->maximum())
+            || (delta > 0 && bar->value() <= bar->minimum())) {
+            if (delta < 0)
+                next();
+            else
+                previous();
+            event->accept();
+            return;
+        }
         QGraphicsView::wheelEvent(event);
         return;
     }

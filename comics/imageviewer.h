@@ -14,7 +14,8 @@ class QFrame;
 // The widget in which a comic book is read: the current page, or in the
 // two-page view the current page and the next one side by side with a
 // 10-pixel gap, as pixmap items of its own scene. Pages turn by the arrow
-// and page keys, Home and End, a single click on the left or right half
+// and page keys, Home and End, a single click on the left or right half,
+// the wheel once the page is scrolled to its end (at once when it fits)
 // and the document's own navigation; the view zooms by keys, Ctrl+wheel
 // and slots, fits the page into the view or shows it at its natural size,
 // and fades a shade over the view while a page is prepared.

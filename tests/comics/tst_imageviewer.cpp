@@ -86,6 +86,7 @@ private slots:
     void clicks_data();
     void clicks();
     void zoom();
+    void wheelScrollsThenTurns();
     void quickKeysShowTheLatestPage();
     void settingsRecolourAndFit();
     void waitsForTheTaskBeforeDeletingTheDocument();
@@ -286,14 +287,51 @@ void TestImageViewer::zoom()
     QVERIFY(qFuzzyCompare(m_viewer->transform().m11(), 1.520875));
     wheel(0, Qt::ControlModifier);
     QVERIFY(qFuzzyCompare(m_viewer->transform().m11(), 1.3225));
-    wheel(-120, Qt::NoModifier);
-    QVERIFY(qFuzzyCompare(m_viewer->transform().m11(), 1.3225));
 
     QTest::keyClick(m_viewer.get(), Qt::Key_8, Qt::ControlModifier);
     QCOMPARE(m_viewer->viewMode(), int(ImageViewer::FitToPage));
     QVERIFY(m_viewer->transform().m11() > 1.2 && m_viewer->transform().m11() < 1.35);
     QTest::keyClick(m_viewer.get(), Qt::Key_9, Qt::ControlModifier);
     QCOMPARE(m_viewer->transform().m11(), 1.0);
+}
+
+// The wheel scrolls a page larger than the view, and turns the page once
+// nothing is left to scroll that way; a fitted page turns at once.
+void TestImageViewer::wheelScrollsThenTurns()
+{
+    QVERIFY(open(4));
+    ImageDocument *document = m_viewer->document();
+    const QPoint centre = m_viewer->viewport()->rect().center();
+    const auto wheel = [&](int delta) {
+        QWheelEvent event(centre, m_viewer->viewport()->mapToGlobal(centre), QPoint(),
+                          QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(m_viewer->viewport(), &event);
+    };
+    wheel(-120);
+    QCOMPARE(document->currentPage(), 2);
+    wheel(0);
+    QCOMPARE(document->currentPage(), 2);
+    wheel(120);
+    QCOMPARE(document->currentPage(), 1);
+    QVERIFY(waitForPage(1));
+
+    for (int i = 0; i < 5; ++i)
+        m_viewer->zoomIn();
+    QScrollBar *bar = m_viewer->verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    bar->setValue(bar->minimum());
+    wheel(120);
+    QCOMPARE(document->currentPage(), 1); // nothing before the first page
+    wheel(-120);
+    QCOMPARE(document->currentPage(), 1);
+    QVERIFY(bar->value() > bar->minimum());
+    for (int i = 0; i < 50 && bar->value() < bar->maximum(); ++i)
+        wheel(-120);
+    QCOMPARE(document->currentPage(), 1);
+    wheel(-120);
+    QCOMPARE(document->currentPage(), 2);
+    QVERIFY(waitForPage(2));
+    QCOMPARE(bar->value(), bar->minimum());
 }
 
 // Page keys pressed faster than pages are made: the view ends on the last
