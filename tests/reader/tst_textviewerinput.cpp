@@ -35,6 +35,7 @@ private slots:
     void quickTurnsWaitForTheLoadingFile();
     void pagesRiseByOneTurnAtATime_data();
     void pagesRiseByOneTurnAtATime();
+    void profileFontReachesThePage();
     void clicksAndDoubleClicks();
     void wheelTurnsPages();
     void swipeTurnsPages();
@@ -291,6 +292,44 @@ void tst_TextViewerInput::pagesRiseByOneTurnAtATime()
     ViewerSettings values = Settings::instance()->values();
     values.columnCount = 1;
     Settings::instance()->setValues(values, true);
+}
+
+// The family and size chosen for the profile are the page's, over the
+// book's own fonts, and the helper counts pages in them.
+void tst_TextViewerInput::profileFontReachesThePage()
+{
+    TextViewer *viewer = m_viewer.get();
+    QVERIFY(ReadingFixture::waitForPages(viewer));
+    const auto pageFont = [viewer] {
+        return viewer
+                ->runScript(QStringLiteral("var s = getComputedStyle("
+                                           "document.getElementsByTagName('p')[0]);"
+                                           "s.fontFamily + '|' + s.fontSize;"))
+                .toString();
+    };
+    const ViewerSettings before = Settings::instance()->values();
+    ViewerSettings values = before;
+    for (TextProfile &profile : values.profiles) {
+        profile.text.family = QStringLiteral("DejaVu Serif");
+        profile.text.size = 21;
+    }
+    QSignalSpy changed(Settings::instance(), &Settings::changed);
+    QSignalSpy paginated(viewer, &TextViewer::paginationFinished);
+    Settings::instance()->setValues(values, false);
+    QVERIFY(changed.wait(5000));
+    QVERIFY(pageFont().contains(QLatin1String("DejaVu Serif")));
+    QVERIFY(pageFont().endsWith(QLatin1String("|21px")));
+    QVERIFY(paginated.wait(20000));
+    QCOMPARE(viewer->paginationRequest().fontFamily, QStringLiteral("DejaVu Serif"));
+    QCOMPARE(viewer->paginationRequest().fontSize, 21);
+
+    // A family this system lacks is read in the one the system picks for it.
+    for (TextProfile &profile : values.profiles)
+        profile.text.family = QStringLiteral("No Such Family");
+    Settings::instance()->setValues(values, false);
+    QVERIFY(changed.wait(5000));
+    QVERIFY(!pageFont().contains(QLatin1String("No Such Family")));
+    Settings::instance()->setValues(before, true);
 }
 
 void tst_TextViewerInput::clicksAndDoubleClicks()
