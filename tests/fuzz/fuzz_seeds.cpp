@@ -2,6 +2,7 @@
 
 #include "pagination/paginationrequest.h"
 #include "tests/archive/rarfixture.h"
+#include "tests/archive/zipfixture.h"
 #include "tests/formats/mobi/mobiwriter.h"
 
 #include <QCoreApplication>
@@ -145,9 +146,9 @@ int main(int argc, char *argv[])
     save(root.filePath("fuzz_helperpage"), "html",
          QByteArray(1, '\0')
                  + "<html><head><meta http-equiv=\"refresh\" content=\"0;url=x.html\"><style>"
-         "p{color:red}</style></head><body onload=\"x()\"><h1 id=\"a\">A</h1><p>a b</p>"
-         "<!--><script>for(;;){}</script>--><iframe srcdoc=\"<p>a</p>\"></iframe>"
-         "<img src=\"missing.png\"><table><tr><td>a</td></tr></table></body></html>");
+                   "p{color:red}</style></head><body onload=\"x()\"><h1 id=\"a\">A</h1><p>a b</p>"
+                   "<!--><script>for(;;){}</script>--><iframe srcdoc=\"<p>a</p>\"></iframe>"
+                   "<img src=\"missing.png\"><table><tr><td>a</td></tr></table></body></html>");
     save(root.filePath("fuzz_helperpage"), "xhtml",
          "\x01<?xml version=\"1.0\"?><!DOCTYPE html [<!ENTITY e \"a\">]>"
          "<html xmlns=\"http://www.w3.org/1999/xhtml\"><body><p id=\"a\">&e; b</p>"
@@ -158,5 +159,25 @@ int main(int argc, char *argv[])
     save(root.filePath("fuzz_helperpage"), "xml",
          "\x03<?xml version=\"1.0\"?><?xml-stylesheet type=\"text/xsl\" href=\"s.xsl\"?>"
          "<a>a</a>");
+
+    // A package's description, and a whole package holding it.
+    const QByteArray description
+            = "{\"books\": [{\"book_id\": \"{a}\", \"file_name\": \"a.txt\", \"rel_path\": "
+              "\"{a}/{a}.txt\", \"cover_path\": \"{a}/cover.png\", \"author\": \"An\", "
+              "\"title\": \"A\", \"book_format\": 8, \"position\": 3, \"progress\": 40, "
+              "\"is_favorite\": true, \"folders\": [\"Novels\"], \"bookmarks\": "
+              "[{\"title\": \"m\", \"position\": 1, \"progress\": 2}]}, {\"book_id\": \"{b}\", "
+              "\"file_name\": \"a.txt\", \"rel_path\": \"{b}/{b}.txt\", \"cover_path\": \"\", "
+              "\"folders\": [\"\"]}]}";
+    save(root.filePath("fuzz_package"), "description", "\x00" + description);
+    const QString package = root.filePath("package.vlz");
+    ZipFixture::write(package,
+                      { { QStringLiteral("{a}/{a}.txt"), "first book\n" },
+                        { QStringLiteral("{b}/{b}.txt"), "second book\n" },
+                        { QStringLiteral("container.json"), description } });
+    QFile packageFile(package);
+    if (packageFile.open(QIODevice::ReadOnly))
+        save(root.filePath("fuzz_package"), "package", "\x01" + packageFile.readAll());
+    QFile::remove(package);
     return 0;
 }
