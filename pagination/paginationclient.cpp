@@ -4,7 +4,11 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QProcess>
+#include <QTemporaryFile>
 #include <QUuid>
+
+#include <memory>
+#include <vector>
 
 PaginationClient::PaginationClient(QObject *parent)
     : QObject(parent)
@@ -76,11 +80,16 @@ bool PaginationClient::ensureBlock(int payloadBytes)
     m_sequence = 0;
     // The system names a block after a few bits of a file's number, so a
     // fresh key can still meet the block of another viewer or program; the
-    // next key is tried then, a few times.
+    // next key is tried then, a few times. The file system would hand the
+    // next key file the number just freed, so a placeholder holds it
+    // meanwhile.
+    std::vector<std::unique_ptr<QTemporaryFile>> placeholders;
     for (int attempt = 0; attempt < BlockAttempts; ++attempt) {
         if (m_block.create(m_keySource ? m_keySource() : QUuid::createUuid().toString(),
                            int(size)))
             return true;
+        placeholders.push_back(std::make_unique<QTemporaryFile>());
+        placeholders.back()->open();
     }
     m_error = QStringLiteral("the pagination block cannot be made: %1").arg(m_block.lastError());
     return false;

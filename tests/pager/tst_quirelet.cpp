@@ -10,14 +10,20 @@
 #include <QWebSettings>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QUrl>
 #include <QUuid>
 
 #include <csignal>
+#include <memory>
+#include <sys/ipc.h>
 #include <sys/prctl.h>
+#include <sys/shm.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 // A real quirelet process behind a real shared block. The fixture files are
 // made of blocks of fixed height that never split, one block per column, so
@@ -509,6 +515,58 @@ private slots:
         QVERIFY(small.lastError().contains(QLatin1String("does not fit")));
         QCOMPARE(small.helperProcessId(), 0);
         m_keys.append(small.key());
+    }
+
+    // The system names a segment after the place on disk of a key file, and
+    // a file system may hand a freed place straight to the next file: a
+    // segment another program holds under the name the block's key file is
+    // about to get must not leave the viewer without a block.
+    void blockMeetsAForeignSegment()
+    {
+        const QDir temp(QDir::tempPath());
+        const auto make = [](const QString &path) {
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+            file.close();
+            struct stat info;
+            return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+        };
+        // Making a block makes two files: its lock's key file, then its own.
+        // Places whose name a segment has already are held, so the probe
+        // and then the block go on to the next ones.
+        const QString first = temp.filePath(QStringLiteral("vl-place-1"));
+        const QString second = temp.filePath(QStringLiteral("vl-place-2"));
+        std::vector<std::unique_ptr<QTemporaryFile>> held;
+        int foreign = -1;
+        for (int attempt = 0; attempt < 16 && foreign < 0; ++attempt) {
+            const ino_t firstPlace = make(first);
+            const ino_t secondPlace = make(second);
+            const key_t name = ftok(QFile::encodeName(second).constData(), 'Q');
+            QFile::remove(second);
+            QFile::remove(first);
+            const bool handedOn = make(first) == firstPlace && make(second) == secondPlace;
+            QFile::remove(second);
+            QFile::remove(first);
+            if (!handedOn)
+                QSKIP("this file system does not hand a freed place on at once");
+            foreign = shmget(name, 4096, IPC_CREAT | IPC_EXCL | 0600);
+            if (foreign < 0) {
+                held.push_back(std::make_unique<QTemporaryFile>());
+                held.back()->open();
+            }
+        }
+        if (foreign < 0)
+            QSKIP("no free segment name found");
+
+        PaginationClient client;
+        client.setProgram(m_dir.filePath(QStringLiteral("no-such-helper")));
+        const bool sent = client.send(bookRequest({}));
+        shmctl(foreign, IPC_RMID, nullptr);
+        QVERIFY(!sent);
+        // The block was made; only the helper is missing.
+        QVERIFY2(client.lastError().contains(QLatin1String("did not start")),
+                 qPrintable(client.lastError()));
+        m_keys.append(client.key());
     }
 
     void helperEndsWithoutItsBlock_data()
