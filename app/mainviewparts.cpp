@@ -6,6 +6,10 @@
 #include "library/view/bookeditpropertiesview.h"
 #include "library/view/libraryview.h"
 #include "reader/bookviewer.h"
+#include "reader/notesview.h"
+#include "reader/searchedit.h"
+#include "reader/searchview.h"
+#include "reader/tocview.h"
 #include "reader/usercontext.h"
 #include "widgets/handoverdialogs.h"
 #include "widgets/messageupdate.h"
@@ -26,8 +30,6 @@ MainViewParts MainViewParts::standard()
         }
         return new LibraryView(libraryParts, parent);
     };
-    // TODO: the reading view's panels and the search line replace these
-    // placeholders as their parts of the program land.
     parts.createReaderPage = [application](QWidget *parent) -> ReaderPage * {
         if (application && application->userContext())
             return new BookViewer(application->userContext(), parent);
@@ -35,19 +37,19 @@ MainViewParts MainViewParts::standard()
     };
     if (application)
         parts.readingContext = application->userContext();
-    parts.createContentsPanel = [](QWidget *parent) {
-        return new PlaceholderSidePanel(QStringLiteral("tocView"), parent);
-    };
-    parts.createNotesPanel = [](QWidget *parent) {
-        return new PlaceholderSidePanel(QStringLiteral("notesView"), parent);
-    };
-    parts.createSearchPanel = [](QWidget *parent) {
-        return new PlaceholderSidePanel(QStringLiteral("searchView"), parent);
-    };
+    UserContext *context = application ? application->userContext() : nullptr;
+    parts.createContentsPanel = [context](QWidget *parent) { return new TocView(context, parent); };
+    parts.createNotesPanel = [context](QWidget *parent) { return new NotesView(context, parent); };
+    parts.createSearchPanel = [context](QWidget *parent) { return new SearchView(context, parent); };
     parts.createPropertiesPanel = [application](QWidget *parent) {
         return new BookEditPropertiesView(application ? application->bookModel() : nullptr, parent);
     };
-    parts.createSearchBox = [](QWidget *parent) { return new LineSearchBox(parent); };
+    parts.createSearchBox = [](QWidget *parent) {
+        auto *edit = new SearchEdit(parent);
+        // The tool bar's line has a name of its own beside the panels' lines.
+        edit->setObjectName(QStringLiteral("searchEdit"));
+        return edit;
+    };
 
     if (application) {
         parts.passwordController = application->inputPasswordController();

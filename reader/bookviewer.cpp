@@ -279,7 +279,10 @@ bool BookViewer::openTextBook(const BookDto &book)
         told = true;
         showMessage(title, text);
     });
-    new TextViewerInput(viewer);
+    auto *input = new TextViewerInput(viewer);
+    connect(input, &TextViewerInput::noteClicked, viewer, &TextViewer::onNoteClicked);
+    connect(input, &TextViewerInput::noteRequested, viewer, &TextViewer::onNoteRequested);
+    connect(input, &TextViewerInput::noteColorRequested, viewer, &TextViewer::changeNoteColor);
     m_context->setDocument(viewer->document());
     m_context->updateBookInfo();
 

@@ -158,20 +158,30 @@ void ReadingState::applyPages(const PaginationRequest &reply)
             bookmark.title = chapterTitle(bookmark.page);
     }
 
+    // A search does not ask about the notes and the back-to-page position:
+    // the pages known for them stay.
+    const bool search = !reply.searchText.isEmpty();
     for (Note &note : notes) {
-        note.page = helperPages > 0
-                ? viewerPage(reply.positions.value(notePositionUrl(note), 0), columnCount)
-                : 0;
+        if (search)
+            break;
+        // A position the helper did not find is no page (0), in any column
+        // count.
+        const int page = reply.positions.value(notePositionUrl(note), 0);
+        note.page = helperPages > 0 && page > 0 ? viewerPage(page, columnCount) : 0;
         if (note.page >= 1)
             note.chapterTitle = chapterTitle(note.page);
     }
 
     // The back-to-page number is a viewer page like every other page here.
-    const int saved = savedPosition.isEmpty() ? 0 : reply.positions.value(savedPosition, 0);
-    savedPage = saved > 0 ? viewerPage(saved, columnCount) : 0;
+    if (!search) {
+        const int saved = savedPosition.isEmpty() ? 0 : reply.positions.value(savedPosition, 0);
+        savedPage = saved > 0 ? viewerPage(saved, columnCount) : 0;
+    }
 
-    if (!reply.searchText.isEmpty())
+    if (search) {
         searchResults = makeSearchResults(reply);
+        searchedText = reply.searchText;
+    }
 }
 
 QList<SearchResult> ReadingState::makeSearchResults(const PaginationRequest &reply) const

@@ -63,6 +63,8 @@ public:
     // that navigates to it (200000 + its place), its extra the position URL
     // of the hit (empty for the "Go to page" entry, reached by its page).
     QList<SearchResult> searchResults;
+    // The text those results answer.
+    QString searchedText;
     int columnCount = 1;
     // Helper pages of the whole book after the last reply.
     int helperPages = 0;

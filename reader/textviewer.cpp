@@ -11,6 +11,7 @@
 #include "pagination/pagescript.h"
 #include "pagination/paginationclient.h"
 #include "reader/bookoperations.h"
+#include "reader/notetooltip.h"
 #include "reader/pagenavigationpanel.h"
 #include "reader/pagenavigationslider.h"
 #include "reader/pagenavigationtooltip.h"
@@ -224,11 +225,15 @@ TextViewer::TextViewer(const BookDto &book, QWidget *parent)
         if (m_layoutReady)
             scheduleSideFilesWrite();
     });
+    connect(this, &TextViewer::pageNavigation, this, &TextViewer::onPageNavigation);
 }
 
 TextViewer::~TextViewer()
 {
     m_saveTimer.stop();
+    // A comment still being typed when the book closes is kept.
+    if (m_noteTooltip && m_noteTooltip->isVisible())
+        m_noteTooltip->commitText();
     if (m_bookOpen)
         writeSideFiles();
     // Ends the helper first, then removes the block.
@@ -639,6 +644,7 @@ void TextViewer::onLoadFinished(bool ok)
     }
     emit pageNavigation();
     emit loadFinished();
+    openPendingNote(position);
 
     if (totalPages() <= 0)
         restartPaginator();
@@ -901,8 +907,12 @@ void TextViewer::onPaginationReply(const PaginationRequest &reply)
 
     m_state.columnCount = m_columnCount;
     m_state.applyPages(m_request);
-    if (!m_request.searchText.isEmpty())
+    if (!m_request.searchText.isEmpty()) {
+        // The results stay; the next layout (a resize, a font step) is a
+        // plain one again, which also finds the notes' pages.
+        m_request.searchText.clear();
         emit finishedSearch();
+    }
     updatePageRange();
     emit pageChanged();
     m_paginating = false;
@@ -1010,8 +1020,13 @@ bool TextViewer::removeNote(const QString &id)
             continue;
         }
         m_state.notes.removeAt(i);
+        if (m_noteTooltip && m_noteTooltip->noteId() == id) {
+            m_noteTooltip->hide();
+            m_noteTooltip->setNote(nullptr);
+        }
         emit notesCountChanged(m_state.notes.size());
         scheduleSideFilesWrite();
+        refreshNoteMarkers();
         return true;
     }
     return false;
@@ -1051,6 +1066,12 @@ void TextViewer::removeBookmark(int position)
     if (position < 0 || position >= m_state.bookmarks.size())
         return;
     m_state.bookmarks.removeAt(position);
+    // The list's place is the bookmark's number: the ones after it move up,
+    // so that a new bookmark never takes a number still in use.
+    for (int i = position; i < m_state.bookmarks.size(); ++i) {
+        m_state.bookmarks[i].index = i;
+        m_state.bookmarks[i].id = 100000 + i;
+    }
     scheduleSideFilesWrite();
 }
 

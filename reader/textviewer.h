@@ -6,6 +6,7 @@
 #include "reader/readingstate.h"
 
 #include <QColor>
+#include <QPoint>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
@@ -14,7 +15,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
+class NotePageLabel;
+class NoteTooltip;
 class PageNavigationPanel;
 class PaginationClient;
 class QFrame;
@@ -132,10 +136,39 @@ public:
 
     // Removes the note from the page and from the book.
     bool removeNote(const QString &id);
+
+    // Notes in the page (textviewernotes.cpp). A note made of the selection
+    // in a colour; none when nothing is selected or the page cannot mark it.
+    std::optional<Note> makeNote(const QColor &color);
+    // The note whose highlight is at a point of the view.
+    std::optional<Note> noteAtPoint(int x, int y);
+    // The view point of a note's first highlight; (0, 0) when not shown.
+    QPoint noteInfo(const Note &note);
+    // Recolours a note in the page and in the book.
+    bool changeNoteColor(const QString &id, const QColor &color);
+    // Sets a note's comment; false when the book has no such note.
+    bool setNoteText(const QString &id, const QString &text);
+    // Goes to the note and opens its balloon for editing.
+    void openNoteForEditing(const QString &id);
+    // Puts the markers beside the notes now visible.
+    void refreshNoteMarkers();
+    // Opens the note balloon at a view point: the note's comment, or an
+    // empty balloon for no note.
+    void showNote(int x, int y, const Note *note, bool editing);
+    // Takes the balloon's comment into its note (when commit) and hides
+    // it; false when the balloon was not shown.
+    bool closeNoteTooltip(bool commit);
+    // The notes as the HTML page the notes panel exports.
+    QString exportNotesHtml() const;
+    // Null until the first note is opened.
+    NoteTooltip *noteTooltip() const { return m_noteTooltip; }
+    QList<NotePageLabel *> noteMarkers() const { return m_noteMarkers; }
     // Adds a bookmark at the first visible text, unless one with the same
     // position exists. Answers whether one was added.
     bool makeBookmark();
-    // Removes the bookmark at position of the list; others keep their index.
+    // Removes the bookmark at position of the list; the ones after it are
+    // numbered anew (index and id), so every number stays the place of its
+    // bookmark.
     void removeBookmark(int position);
 
     // For the input handler (TextViewerInput), which turns pages within the
@@ -167,6 +200,11 @@ public slots:
     // Has the helper print the book; it shows its own print dialog.
     void onPrinting(QPrinter *printer);
     void onColumnCountChange(int count);
+    // The reader's note requests from the input handler: open a clicked
+    // note's balloon; make a note of the selection, with its balloon open
+    // for a comment when openEditor.
+    void onNoteClicked(const QString &id, const QPoint &position);
+    void onNoteRequested(const QColor &color, bool openEditor);
 
 signals:
     void sizeChanged();
@@ -204,6 +242,7 @@ private slots:
     void onPageSliderReleased();
     void pageNavePreview(int value, int globalPos);
     void onBackToPage();
+    void onPageNavigation();
 
 private:
     Q_DISABLE_COPY_MOVE(TextViewer)
@@ -227,6 +266,9 @@ private:
     bool takeConvertedFiles(QStringList *files);
     void loadFile(int index);
     void markNotes();
+    // Opens the balloon of the note named by the "editnote" item of a
+    // position that has just been loaded.
+    void openPendingNote(const QVariant &position);
     void send(const PaginationRequest &request, Outstanding kind);
     void showMessage(const QString &text);
     // The position to store: the page's own when one is laid out and no
@@ -286,4 +328,7 @@ private:
     BookSideFiles m_sideFiles;
     QTimer m_saveTimer;
     MessagePresenter m_presenter;
+
+    NoteTooltip *m_noteTooltip = nullptr;
+    QList<NotePageLabel *> m_noteMarkers;
 };

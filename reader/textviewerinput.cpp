@@ -327,6 +327,9 @@ bool TextViewerInput::keyPress(QKeyEvent *event)
 
 bool TextViewerInput::mousePress(QMouseEvent *event)
 {
+    // A press anywhere in the page ends the note balloon's editing first.
+    if (m_viewer->closeNoteTooltip(true))
+        return true;
     if (event->button() == Qt::LeftButton && !m_linkHovered) {
         m_pressPos = event->pos();
         m_pressed = true;
@@ -653,18 +656,8 @@ QString TextViewerInput::noteAt(const QPoint &point)
 {
     if (!m_viewer)
         return QString();
-    const QVariant answer = m_viewer->runScript(
-            QStringLiteral("selectedNoteIdAtPoint(%1, %2);").arg(point.x()).arg(point.y()));
-    const QString prefix = QStringLiteral("vor_note_id_");
-    const QString name = answer.toString();
-    if (answer.isNull() || !name.startsWith(prefix))
-        return QString();
-    const QString id = name.mid(prefix.size());
-    for (const Note &note : m_viewer->notes()) {
-        if (note.id == id)
-            return id;
-    }
-    return QString();
+    const std::optional<Note> note = m_viewer->noteAtPoint(point.x(), point.y());
+    return note ? note->id : QString();
 }
 
 QString TextViewerInput::interfaceLanguage()

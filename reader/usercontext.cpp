@@ -218,19 +218,8 @@ QList<Note> UserContext::notes() const
 
 void UserContext::editNote(const QString &id)
 {
-    TextViewer *viewer = textViewer();
-    if (!viewer)
-        return;
-    const QList<Note> list = viewer->notes();
-    for (const Note &note : list) {
-        if (note.id == id) {
-            // TODO: open the note's pop-up for editing once the note editor
-            // exists; until then the reader is taken to the note.
-            viewer->setFocus();
-            viewer->navigateToPath(noteLocation(note));
-            return;
-        }
-    }
+    if (TextViewer *viewer = textViewer())
+        viewer->openNoteForEditing(id);
 }
 
 void UserContext::removeNote(const QString &id)

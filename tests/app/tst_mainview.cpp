@@ -11,6 +11,7 @@
 #include "pages/readingcontext.h"
 #include "pages/searchbox.h"
 #include "pages/sidepanel.h"
+#include "reader/searchedit.h"
 #include "tests/support/testenvironment.h"
 #include "widgets/button.h"
 #include "widgets/buttondescription.h"
@@ -347,7 +348,7 @@ private slots:
     {
         Fixture f;
         f.setPage(MainView::LibraryPageIndex);
-        auto *edit = qobject_cast<LineSearchBox *>(f.window->searchBox());
+        auto *edit = qobject_cast<SearchEdit *>(f.window->searchBox());
         QVERIFY(edit);
         QCOMPARE(edit->lineEdit()->placeholderText(), QStringLiteral("Search in Library"));
         edit->setText(QStringLiteral("tolstoy"));
@@ -614,7 +615,7 @@ private slots:
             f.setPage(1);
             f.window->searchBox()->setText(QStringLiteral("text"));
             QTest::keyClick(f.window.get(), Qt::Key_F, Qt::ControlModifier);
-            auto *edit = qobject_cast<LineSearchBox *>(f.window->searchBox());
+            auto *edit = qobject_cast<SearchEdit *>(f.window->searchBox());
             QCOMPARE(edit->lineEdit()->selectedText(), QStringLiteral("text"));
             f.window->onShowNotes();
             QTest::keyClick(f.window.get(), Qt::Key_F, Qt::ControlModifier);

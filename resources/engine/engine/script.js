@@ -367,7 +367,10 @@ function globalOffsetLeft(element) {
 
 /* Pages are w-wide strips counted from the start of #content. */
 function getPageByElement(elm, w) {
-    if (!elm || !(w > 0))
+    // A text node has no box of its own; its element stands for it.
+    if (elm && elm.nodeType === 3)
+        elm = elm.parentNode;
+    if (!elm || elm.nodeType !== 1 || !(w > 0))
         return 0;
     var x = globalOffsetLeft(elm) - vorContentLeft();
     var page = Math.floor(x / w) + 1;
@@ -456,6 +459,14 @@ function getPageById(id, w) {
 
 function getPageByXPath(path, w) {
     var element = getElementByXpath(path);
+    // A note's path may run through the highlights of other notes (their
+    // spans and the text they split), which a page without them lacks: the
+    // nearest element the page has is on the same page.
+    var rest = String(path);
+    while (!element && rest.lastIndexOf("/") > 0) {
+        rest = rest.substring(0, rest.lastIndexOf("/"));
+        element = getElementByXpath(rest);
+    }
     return element ? getPageByElement(element, w) : 0;
 }
 
