@@ -42,6 +42,8 @@ private slots:
     void init();
     void cleanup();
 
+    void balloonPlacement_data();
+    void balloonPlacement();
     void notesAreMadeMarkedAndKept();
     void notesPanelEditsAndDeletes();
     void bookmarksKeepTheirPlaces();
@@ -161,6 +163,41 @@ void tst_ReadingCompanions::goToPage(int page)
     viewer()->goToBookPage(page, false);
     QVERIFY(ReadingFixture::waitForFile(viewer()));
     QTRY_COMPARE(viewer()->absolutePage(), page);
+}
+
+void tst_ReadingCompanions::balloonPlacement_data()
+{
+    QTest::addColumn<bool>("right");
+    QTest::addColumn<bool>("low");
+    QTest::addColumn<int>("arrow");
+    QTest::newRow("room right and below") << false << false << 1;
+    QTest::newRow("flips left near the right edge") << true << false << 2;
+    QTest::newRow("goes above near the bottom") << false << true << 3;
+    QTest::newRow("above wins over left") << true << true << 3;
+}
+
+void tst_ReadingCompanions::balloonPlacement()
+{
+    QFETCH(bool, right);
+    QFETCH(bool, low);
+    QFETCH(int, arrow);
+    TextViewer *view = viewer();
+    // One column: the balloon takes two thirds of the view's width.
+    const int w = 2 * view->width() / 3;
+    const int x = right ? view->width() - 50 : 30;
+    const int y = low ? view->height() - 60 : 40;
+    view->showNote(x, y, nullptr, false);
+    NoteTooltip *balloon = view->noteTooltip();
+    QVERIFY(balloon && balloon->isVisible());
+    QCOMPARE(balloon->arrow(), arrow);
+    QCOMPARE(balloon->size(), QSize(w, 120));
+    QCOMPARE(balloon->pos(), QPoint(right ? x - w : x, low ? y - 120 : y));
+    // Without a note: an empty balloon on the yellow of a new note.
+    QCOMPARE(balloon->text(), QString());
+    QCOMPARE(balloon->backgroundColor(), QColor(243, 227, 162));
+    QCOMPARE(balloon->borderColor(), QColor(QStringLiteral("#ddbd9a")));
+    QVERIFY(view->closeNoteTooltip(false));
+    QVERIFY(!balloon->isVisible());
 }
 
 void tst_ReadingCompanions::notesAreMadeMarkedAndKept()
