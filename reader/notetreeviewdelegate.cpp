@@ -143,8 +143,10 @@ QSize NoteTreeViewDelegate::sizeHint(const QStyleOptionViewItem &option,
     if (index.data(NotesModel::KindRole).toInt() != NoteEntry::NoteRow)
         return QSize(width, ChapterRowHeight);
     const int column = index.column();
+    // The date and time take two lines below a small top margin.
+    const int twoLines = 2 * option.fontMetrics.lineSpacing() + 8;
     if (column != NotesModel::ContextColumn && column != NotesModel::TextColumn)
-        return QSize(width, NoteRowHeight);
+        return QSize(width, qMax(NoteRowHeight, twoLines));
     // The text wraps in its column as the tree lays the columns out.
     const auto *view = qobject_cast<const QTreeView *>(parent());
     const int textWidth = (view ? view->columnWidth(column) : width) - 10;
