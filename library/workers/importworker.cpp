@@ -356,10 +356,14 @@ void ImportWorker::nextBook()
 
     const int category = record.folder.isEmpty() ? -1 : categoryId(record.folder);
     BookProvider *provider = BookProvider::instance();
-    const int id = provider->addBook(book);
+    bool alreadyThere = false;
+    const int id = provider->addBook(book, &alreadyThere);
     if (id == -1) {
         log(QStringLiteral("Import book information to DB [FAILED]"), Logger::Error);
-        discard();
+        // A book another add stored under this path meanwhile has the file
+        // now: it stays.
+        if (!alreadyThere)
+            discard();
         return;
     }
     if (category != -1)
