@@ -2,6 +2,7 @@
 
 #include "core/logger.h"
 #include "pagination/pagescript.h"
+#include "webpolicy/bookfile.h"
 #include "webpolicy/bookpage.h"
 
 #include <QCoreApplication>
@@ -221,7 +222,7 @@ bool quirelet::loadDocument(BookPage *page, const QString &name)
         loop.quit();
     });
     QTimer::singleShot(LoadTimeout, &loop, &QEventLoop::quit);
-    frame->load(QUrl::fromLocalFile(path));
+    BookFile::load(frame, path);
     if (!finished)
         loop.exec();
     QObject::disconnect(connection);

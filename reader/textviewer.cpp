@@ -16,6 +16,7 @@
 #include "reader/pagenavigationslider.h"
 #include "reader/pagenavigationtooltip.h"
 #include "reader/viewerpage.h"
+#include "webpolicy/bookfile.h"
 #include "widgets/messageview.h"
 
 #ifdef VL_HAVE_FB2
@@ -573,7 +574,7 @@ void TextViewer::loadFile(int index)
     ++m_pendingLoads;
     const QString path = QDir::toNativeSeparators(m_contentFolder + QLatin1Char('/')
                                                   + m_chapterFiles.at(index));
-    m_page->mainFrame()->load(QUrl::fromLocalFile(path));
+    BookFile::load(m_page->mainFrame(), path);
 }
 
 void TextViewer::onLoadFinished(bool ok)

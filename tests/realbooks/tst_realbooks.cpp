@@ -276,6 +276,11 @@ private slots:
         QCOMPARE(forward.last(), last);
         QCOMPARE(viewer->progress(), 100);
         QCOMPARE(cutLines(), 0);
+        // The last file shows its text, not the XML reader's error box.
+        QCOMPARE(viewer->runScript(QStringLiteral(
+                                           "document.getElementsByTagName('parsererror').length;"))
+                         .toInt(),
+                 0);
 
         const QList<int> back = ReadingFixture::walk(m_input, false, SampleTurns);
         QVERIFY2(steady(back, -columns, &problem), qPrintable(problem));
