@@ -344,6 +344,19 @@ QString ZipReader::problem(const QString &archivePath)
     return QString();
 }
 
+qint64 ZipReader::unpackedSize(const QString &archivePath)
+{
+    QuaZip zip(archivePath);
+    if (!zip.open(QuaZip::mdUnzip))
+        return -1;
+    qint64 total = 0;
+    const QList<QuaZipFileInfo64> infos = zip.getFileInfoList64();
+    for (const QuaZipFileInfo64 &info : infos)
+        total += qint64(qMin<quint64>(info.uncompressedSize, quint64(1) << 48));
+    zip.close();
+    return total;
+}
+
 QString ZipReader::singleEntrySuffix(const QString &archivePath)
 {
     QuaZip zip(archivePath);

@@ -42,6 +42,9 @@ public:
     // Lower-case suffix of the only entry of a ZIP file that holds exactly
     // one; a null string otherwise (also when the file is no ZIP archive).
     static QString singleEntrySuffix(const QString &archivePath);
+    // The bytes all entries declare they unpack to; -1 when the file is no
+    // ZIP archive.
+    static qint64 unpackedSize(const QString &archivePath);
 
     const Limits &limits() const { return m_limits; }
 

@@ -369,6 +369,29 @@ int TextDocument::findAnchorBlock(const QString &name) const
     return 0;
 }
 
+QHash<QString, int> TextDocument::anchorPositions() const
+{
+    QHash<QString, int> positions;
+    const auto note = [&positions](const QTextCharFormat &format, int position) {
+        if (!format.isAnchor())
+            return;
+        const QStringList names = format.anchorNames();
+        for (const QString &name : names) {
+            if (!name.isEmpty() && !positions.contains(name))
+                positions.insert(name, position);
+        }
+    };
+    for (QTextBlock block = begin(); block.isValid(); block = block.next()) {
+        note(block.charFormat(), block.position());
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.isValid())
+                note(fragment.charFormat(), fragment.position());
+        }
+    }
+    return positions;
+}
+
 void TextDocument::setPage(int newPage)
 {
     emit beginPageChanged();

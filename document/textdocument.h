@@ -3,6 +3,7 @@
 #include "document/idocument.h"
 
 #include <QColor>
+#include <QHash>
 #include <QFont>
 #include <QImage>
 #include <QList>
@@ -29,7 +30,7 @@ class TextDocument : public QTextDocument, public IDocument
 public:
     // The outcome of the last load(), in the codes by which the reading view
     // tells the reader why a book does not open.
-    enum Status { Ok = 0, Damaged = 1, Protected = 4 };
+    enum Status { Ok = 0, Damaged = 1, Protected = 4, TooLarge = 5 };
 
     explicit TextDocument(QObject *parent = nullptr);
     ~TextDocument() override;
@@ -69,6 +70,10 @@ public:
     // Position of the first anchor named name (exact match); 0 when there is
     // none or the name is empty.
     int findAnchorBlock(const QString &name) const;
+    // The position findAnchorBlock() answers for every anchor name of the
+    // document, found in one pass: a book of thousands of contents entries
+    // looks them up here rather than reading the document once per entry.
+    QHash<QString, int> anchorPositions() const;
 
     // Title of the contents section that holds position, looking at the
     // entries in their order: the entry at or before it, the first entry

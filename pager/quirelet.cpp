@@ -315,17 +315,17 @@ QStringList quirelet::paginate(BookPage *page, PaginationRequest &request)
             }
         }
 
-        // 0 is the script's "not found"; added to the offset it would name
-        // the last page of the file before, so it records nothing.
+        // The look-ups of a file are asked in batches, each one evaluation
+        // of the page script: a book of tens of thousands of contents
+        // entries evaluated the whole script once per entry.
+        QStringList lookUpKeys;
+        QStringList lookUpCalls;
         const auto lookUp
                 = [&](const QString &key, const QString &function, const QString &argument) {
-                      bool ok = false;
-                      const int page = evaluate(QStringLiteral("%1(%2, %3);")
-                                                        .arg(function, PageScript::quoted(argument))
-                                                        .arg(m_pageWidth))
-                                               .toInt(&ok);
-                      if (ok && page > 0)
-                          found[key] = page + offset;
+                      lookUpKeys.append(key);
+                      lookUpCalls.append(QStringLiteral("%1(%2, %3)")
+                                                 .arg(function, PageScript::quoted(argument))
+                                                 .arg(m_pageWidth));
                   };
         const auto group
                 = groups.constFind(QUrl(name, QUrl::TolerantMode).path(QUrl::FullyDecoded));
@@ -353,6 +353,30 @@ QStringList quirelet::paginate(BookPage *page, PaginationRequest &request)
                     found[key] = offset + 1;
                 }
             }
+        }
+        // 0 is the script's "not found"; added to the offset it would name
+        // the last page of the file before, so it records nothing.
+        const auto take = [&](const QString &key, const QVariant &answer) {
+            bool ok = false;
+            const int page = answer.toInt(&ok);
+            if (ok && page > 0)
+                found[key] = page + offset;
+        };
+        constexpr int BatchSize = 1000;
+        for (int first = 0; first < lookUpCalls.size(); first += BatchSize) {
+            const int count = qMin(BatchSize, lookUpCalls.size() - first);
+            const QVariantList answers
+                    = evaluate(QLatin1Char('[') + lookUpCalls.mid(first, count).join(QLatin1Char(','))
+                               + QStringLiteral("];"))
+                              .toList();
+            if (answers.size() == count) {
+                for (int i = 0; i < count; ++i)
+                    take(lookUpKeys.at(first + i), answers.at(i));
+                continue;
+            }
+            // One call failed and took the batch with it: each on its own.
+            for (int i = first; i < first + count; ++i)
+                take(lookUpKeys.at(i), evaluate(lookUpCalls.at(i) + QLatin1Char(';')));
         }
 
         bool ok = false;

@@ -285,6 +285,15 @@ TextDocument *TextViewer::createDocument(const QString &path, QString *sourcePat
                       "MOBI, FB2 or TXT book.");
         return new TextDocument();
     }
+#ifdef VL_HAVE_FB2
+    // A text book is read whole: one packed small may unpack to more than the
+    // reader takes, and is refused before it fills the disk.
+    if ((inner == QLatin1String("txt") || inner == QLatin1String("fb2"))
+        && ZipReader::unpackedSize(path) > fb2::FbDescription::maximumFileSize()) {
+        *problem = tr("Book file is too large to be shown. Book can not be opened.");
+        return new TextDocument();
+    }
+#endif
     ZipReader reader;
     const QStringList entries = reader.list(path);
     const QString folder = Paths::bookPath(path) + QStringLiteral("/archive");
@@ -349,8 +358,11 @@ bool TextViewer::openBook()
     m_request.pageCounts.clear();
 
     if (!m_document->load()) {
-        if (documentState(m_document.get()) == StateProtected)
+        const int state = documentState(m_document.get());
+        if (state == StateProtected)
             showMessage(tr("Book file is protected. Book can not be opened."));
+        else if (state == TextDocument::TooLarge)
+            showMessage(tr("Book file is too large to be shown. Book can not be opened."));
         else
             showMessage(tr("Ebook file is damaged. Book can not be opened."));
         return false;

@@ -15,8 +15,10 @@ namespace fb2 {
 
 namespace {
 
-    // A book file larger than this is refused before it is read.
-    constexpr qint64 maximumFileSize = 256 * 1024 * 1024;
+    // A plain text book is cut into pages of about this many characters, at
+    // line ends: a page is laid out whole in the web page, and one page for
+    // a whole long book took gigabytes there.
+    constexpr int textPageCharacters = 256 * 1024;
 
     // Text of an element: its last direct text child.
     QString elementText(const QDomElement &element)
@@ -78,6 +80,13 @@ QString detectEncoding(const QString &firstLine)
     return name.isEmpty() ? QStringLiteral("UTF-8") : name;
 }
 
+qint64 FbDescription::maximumFileSize()
+{
+    // The book is held as text, as a tree and as the laid-out document at
+    // once, about twenty times its size; a long novel takes a few megabytes.
+    return qint64(32) * 1024 * 1024;
+}
+
 bool FbDescription::loadFile(const QString &path, int reserved, const QString &encoding)
 {
     Q_UNUSED(reserved)
@@ -87,8 +96,11 @@ bool FbDescription::loadFile(const QString &path, int reserved, const QString &e
         m_lastError = file.errorString();
         return false;
     }
-    if (file.size() > maximumFileSize) {
-        m_lastError = QStringLiteral("File too large");
+    if (file.size() > maximumFileSize()) {
+        m_lastError = QStringLiteral("File too large: %1 bytes, at most %2 are read")
+                              .arg(file.size())
+                              .arg(maximumFileSize());
+        m_tooLarge = true;
         return false;
     }
     return loadData(file.readAll(), QFileInfo(path).fileName(), encoding);
@@ -121,7 +133,12 @@ bool FbDescription::loadData(const QByteArray &bytes, const QString &fileName,
                               "<description><title-info><book-title>%1</book-title></title-info>"
                               "</description><body><section>")
                        .arg(xmlSafe(title).toHtmlEscaped());
+        int pageStart = text.size();
         while (!stream.atEnd()) {
+            if (text.size() - pageStart > textPageCharacters) {
+                text += QLatin1String("</section><section>");
+                pageStart = text.size();
+            }
             text += QLatin1String("<p>");
             text += xmlSafe(stream.readLine()).toHtmlEscaped();
             text += QLatin1String("</p>");

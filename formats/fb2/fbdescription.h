@@ -90,6 +90,11 @@ public:
     QList<TocItem> tocItems();
 
     QString lastError() const { return m_lastError; }
+    // The last loadFile() refused the file for its size.
+    bool isTooLarge() const { return m_tooLarge; }
+    // The largest book file read: beyond it, the text and its layout would
+    // take more memory than a reader may.
+    static qint64 maximumFileSize();
 
     QMap<QString, QImage> images;
     QList<FbBody> bodies;
@@ -103,6 +108,7 @@ private:
     FbPublishInfo m_publishInfo;
     FbDocumentInfo m_documentInfo;
     QString m_lastError;
+    bool m_tooLarge = false;
     // Size of the file loadData() read; the pictures' pixel budget grows
     // with it.
     qint64 m_bookBytes = 0;

@@ -28,22 +28,17 @@ namespace {
         return QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0;
     }
 
-    void appendChild(QJsonObject &parent, const QJsonObject &child)
-    {
-        QJsonArray childs = parent.value(childsKey).toArray();
-        childs.append(child);
-        parent.insert(childsKey, childs);
-    }
-
-    QList<TocItem> positioned(const QList<TocItem> &items, TextDocument *document)
+    QList<TocItem> positioned(const QList<TocItem> &items, TextDocument *document,
+                              const QHash<QString, int> &anchors)
     {
         QList<TocItem> result;
+        result.reserve(items.size());
         for (const TocItem &item : items) {
             TocItem entry;
             entry.title = item.title;
-            entry.position = document->findAnchorBlock(item.source);
+            entry.position = item.source.isEmpty() ? 0 : anchors.value(item.source, 0);
             entry.page = document->pageByPosition(entry.position);
-            entry.children = positioned(item.children, document);
+            entry.children = positioned(item.children, document, anchors);
             result.append(entry);
         }
         return result;
@@ -82,7 +77,7 @@ bool FbDocument::load()
     // Parse first: a book that cannot be read leaves the pages of an earlier
     // load in place and is reported, not shown as an empty book.
     if (!m_description.loadFile(m_path, 0, m_encoding)) {
-        setStatus(Damaged);
+        setStatus(m_description.isTooLarge() ? TooLarge : Damaged);
         Logger::instance()->write(
                 QStringLiteral("FB2: cannot read %1: %2").arg(m_path, m_description.lastError()),
                 Logger::Error);
@@ -124,8 +119,11 @@ bool FbDocument::load()
             object.insert(titleKey, plainTitle(body.title));
             object.insert(sourceKey, fileName);
         }
+        QJsonArray childs;
         for (FbSection &section : body.sections)
-            writeSection(folder, bookFileName, section, counter, object);
+            writeSection(folder, bookFileName, section, counter, object, childs);
+        if (!childs.isEmpty())
+            object.insert(childsKey, childs);
         toc.append(object);
     }
 
@@ -163,8 +161,12 @@ bool FbDocument::writePage(const QString &folder, const QString &bookFileName,
                                            "%1</body></html>")
                                     .arg(fragment)
                                     .toUtf8();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size() || !file.commit()) {
+    // Pages are made afresh at every load and are never read half written
+    // (the viewer reads them only once the load is over): no sync per page,
+    // which made a book of many sections take minutes.
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(page) != page.size()
+        || !file.flush()) {
         Logger::instance()->write(
                 QStringLiteral("FB2: cannot write page %1: %2").arg(path, file.errorString()),
                 Logger::Error);
@@ -177,15 +179,15 @@ bool FbDocument::writePage(const QString &folder, const QString &bookFileName,
 }
 
 void FbDocument::writeSection(const QString &folder, const QString &bookFileName,
-                              FbSection &section, int &counter, QJsonObject &parent)
+                              FbSection &section, int &counter, QJsonObject &parent,
+                              QJsonArray &parentChilds)
 {
     if (section.subsections.isEmpty()) {
         QString fileName;
         if (!writePage(folder, bookFileName, section.toHtml(), counter, &fileName))
             return;
         section.pageFile = fileName;
-        appendChild(
-                parent,
+        parentChilds.append(
                 QJsonObject { { titleKey, plainTitle(section.title) }, { sourceKey, fileName } });
         if (!parent.contains(sourceKey))
             parent.insert(sourceKey, fileName);
@@ -197,12 +199,15 @@ void FbDocument::writeSection(const QString &folder, const QString &bookFileName
             section.pageFile = fileName;
     }
     QJsonObject object { { titleKey, plainTitle(section.title) } };
-    object.insert(childsKey, QJsonArray());
+    // The children are gathered here and put in once: putting each in the
+    // object as it came copied the list every time.
+    QJsonArray childs;
     // Its own source becomes the page of its first leaf child (a section
     // with subsections never gives its parent a source).
     for (FbSection &subsection : section.subsections)
-        writeSection(folder, bookFileName, subsection, counter, object);
-    appendChild(parent, object);
+        writeSection(folder, bookFileName, subsection, counter, object, childs);
+    object.insert(childsKey, childs);
+    parentChilds.append(object);
 }
 
 void FbDocument::reload()
@@ -235,7 +240,7 @@ QVariant FbDocument::loadResource(int type, const QUrl &name)
 
 QList<TocItem> FbDocument::tableOfContents()
 {
-    m_tocState.entries = positioned(m_description.tocItems(), this);
+    m_tocState.entries = positioned(m_description.tocItems(), this, anchorPositions());
     return m_tocState.entries;
 }
 

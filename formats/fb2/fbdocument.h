@@ -3,6 +3,7 @@
 #include "document/textdocument.h"
 #include "formats/fb2/fbdescription.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QStringList>
 
@@ -51,9 +52,11 @@ public:
     QImage coverImage() const { return m_description.coverImage(); }
 
     // Writes the page of a leaf section, or the pages below a section with
-    // subsections, and adds their contents entries under parent.
+    // subsections, and adds their contents entries to parentChilds (the
+    // caller puts them under parent's "Childs"); parent takes the first
+    // leaf page as its "Source" when it has none.
     void writeSection(const QString &folder, const QString &bookFileName, FbSection &section,
-                      int &counter, QJsonObject &parent);
+                      int &counter, QJsonObject &parent, QJsonArray &parentChilds);
 
 protected:
     QVariant loadResource(int type, const QUrl &name) override;

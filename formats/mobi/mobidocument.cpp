@@ -133,11 +133,14 @@ bool MobiDocument::writePictures(const QString &folder) const
 void MobiDocument::rebuildToc()
 {
     m_toc.clear();
+    // One pass over the document for all the headings: a book of tens of
+    // thousands of them read it once per heading.
+    const QHash<QString, int> anchors = anchorPositions();
     for (const Heading &heading : qAsConst(m_headings)) {
         TocItem item;
         item.title = heading.title;
         item.source = m_htmlFileName + QLatin1Char('#') + heading.id;
-        item.position = findAnchorBlock(heading.id);
+        item.position = heading.id.isEmpty() ? 0 : anchors.value(heading.id, 0);
         m_toc.append(item);
     }
 }

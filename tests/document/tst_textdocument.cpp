@@ -26,6 +26,7 @@ private slots:
     void searchPageJump();
     void clearSearchRemovesMarks();
     void findAnchorBlock();
+    void anchorPositionsInOnePass();
 
 private:
     // A book of many paragraphs laid out in small pages.
@@ -309,6 +310,23 @@ void TestTextDocument::findAnchorBlock()
              text.indexOf(QStringLiteral("whole")));
     QCOMPARE(document.findAnchorBlock(QStringLiteral("block")), 0);
     QCOMPARE(document.findAnchorBlock(QString()), 0);
+}
+
+void TestTextDocument::anchorPositionsInOnePass()
+{
+    TextDocument document;
+    QString html = QStringLiteral("<p><a name=\"first\">a</a> text</p>");
+    for (int i = 0; i < 2000; ++i)
+        html += QStringLiteral("<p>word <a name=\"n%1\">mark</a> word</p>").arg(i);
+    html += QStringLiteral("<p><a name=\"first\">again</a></p><h4><a name=\"head\"></a>H</h4>");
+    document.setHtml(html);
+    const QHash<QString, int> positions = document.anchorPositions();
+    QCOMPARE(positions.size(), 2002);
+    // The same answer as the look-up of one name, the first of two alike.
+    for (const QString &name : { QStringLiteral("first"), QStringLiteral("n0"),
+                                 QStringLiteral("n1999"), QStringLiteral("head") })
+        QCOMPARE(positions.value(name, -1), document.findAnchorBlock(name));
+    QVERIFY(positions.value(QStringLiteral("n1999")) > positions.value(QStringLiteral("n0")));
 }
 
 VL_TEST_GUI_MAIN(TestTextDocument)

@@ -436,6 +436,34 @@ private slots:
         QVERIFY(todaysLog().contains(QStringLiteral("search hits dropped")));
     }
 
+    // Thousands of positions in one file (a contents of thousands of
+    // entries) are answered alike: present ones with their pages in order,
+    // missing ones absent.
+    void thousandsOfPositions()
+    {
+        QString body;
+        for (int i = 0; i < 3000; ++i)
+            body += QStringLiteral("<p id='p%1'>paragraph %1</p>").arg(i);
+        writeFile(QStringLiteral("ids.html"), body);
+        PaginationRequest request = bookRequest({ QStringLiteral("ids.html") });
+        for (int i = 0; i < 3000; ++i) {
+            request.positions.insert(QStringLiteral("ids.html#p%1").arg(i), 0);
+            request.positions.insert(QStringLiteral("ids.html#none%1").arg(i), 0);
+        }
+        PaginationClient client;
+        QVERIFY(exchange(client, request));
+        const QMap<QString, qint32> &positions = client.reply().positions;
+        QCOMPARE(positions.size(), 3000);
+        QCOMPARE(positions.value(QStringLiteral("ids.html#p0")), 1);
+        int last = 1;
+        for (int i = 0; i < 3000; ++i) {
+            const int page = positions.value(QStringLiteral("ids.html#p%1").arg(i));
+            QVERIFY(page >= last);
+            last = page;
+        }
+        QCOMPARE(last, client.reply().pageCounts.value(QStringLiteral("ids.html")));
+    }
+
     // A book of thousands of files with long names asks more than the
     // block holds: the block is made to fit, and the book gets its pages.
     void requestLargerThanTheBlock()

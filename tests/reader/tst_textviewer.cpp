@@ -1,3 +1,5 @@
+#include "core/paths.h"
+#include "formats/fb2/fbdescription.h"
 #include "pagination/paginationclient.h"
 #include "reader/booksidefiles.h"
 #include "reader/pagenavigationpanel.h"
@@ -355,6 +357,11 @@ void tst_TextViewer::booksThatCannotBeOpened_data()
                "or TXT book.";
     QTest::newRow("7z archive") << "book.7z"
                                 << "Book file can not be opened: 7z archives can not be read.";
+    // More text than the reader takes: refused, and a small archive that
+    // holds it is refused before it is unpacked.
+    const QString tooLarge = "Book file is too large to be shown. Book can not be opened.";
+    QTest::newRow("text book too large") << "huge.txt" << tooLarge;
+    QTest::newRow("text book too large in a ZIP") << "huge.zip" << tooLarge;
 }
 
 void tst_TextViewer::booksThatCannotBeOpened()
@@ -382,6 +389,18 @@ void tst_TextViewer::booksThatCannotBeOpened()
         QVERIFY(epub.write(path));
     } else if (name == "two.zip") {
         QVERIFY(ZipFixture::write(path, { { "a.epub", "x" }, { "b.epub", "y" } }));
+    } else if (name.startsWith("huge.")) {
+        const QByteArray line = "A line of a very long plain text book, over and over.\n";
+        const QByteArray text = line.repeated(int(fb2::FbDescription::maximumFileSize()
+                                                  / line.size() + 1));
+        if (name.endsWith(".zip")) {
+            QVERIFY(ZipFixture::write(path, { { "huge.txt", text } }));
+            QVERIFY(QFileInfo(path).size() < 1024 * 1024);
+        } else {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(text), text.size());
+        }
     } else {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -403,6 +422,9 @@ void tst_TextViewer::booksThatCannotBeOpened()
     QVERIFY(!viewer->isBookOpen());
     viewer.reset();
     QVERIFY(!QFile::exists(BookSideFiles(path).settingsPath()));
+    // Nothing of a refused archive was unpacked.
+    if (name == "huge.zip")
+        QVERIFY(!QFile::exists(Paths::bookPath(path) + "/archive/huge.txt"));
 }
 
 void tst_TextViewer::singleBookZip()

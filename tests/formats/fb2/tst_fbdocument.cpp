@@ -53,6 +53,9 @@ private slots:
     void leadingImagePage();
     void textBook();
     void windows1251TextBook();
+    void longTextBookIsCutIntoPages();
+    void tooLargeBook();
+    void manySections();
     void oldPagesAreReplaced();
     void coverOnFirstBodyPage();
     void unreadableBookKeepsItsPages();
@@ -152,6 +155,71 @@ void TestFbDocument::windows1251TextBook()
     QVERIFY(document.load());
     const QString page = QString::fromUtf8(readAll(document.pages().at(0) + "/ru.txt_1.html"));
     QVERIFY(page.contains("<p>" + text + "</p>"));
+}
+
+void TestFbDocument::longTextBookIsCutIntoPages()
+{
+    // A page is laid out whole by the web page: a long book in one page took
+    // gigabytes there.
+    QByteArray text;
+    for (int i = 0; i < 40000; ++i)
+        text += "Line number " + QByteArray::number(i) + " of a long plain text book.\n";
+    const QString path = bookFile("long/long.txt", text);
+    fb2::FbDocument document(path);
+    QVERIFY(document.load());
+    const QStringList pages = document.pages();
+    QVERIFY2(pages.size() > 5, qPrintable(QString::number(pages.size())));
+    QByteArray all;
+    for (int i = 1; i < pages.size(); ++i) {
+        QCOMPARE(pages.at(i), QStringLiteral("long.txt_%1.html").arg(i));
+        const QByteArray page = readAll(pages.first() + QLatin1Char('/') + pages.at(i));
+        QVERIFY(page.size() < 1024 * 1024);
+        all += page;
+    }
+    // Every line once, in order, and none cut.
+    int at = 0;
+    for (int i = 0; i < 40000; i += 997) {
+        const QByteArray line = "<p>Line number " + QByteArray::number(i) + " of a long";
+        const int found = all.indexOf(line, at);
+        QVERIFY2(found >= at, line.constData());
+        at = found;
+    }
+    QVERIFY(!QFile::exists(TocFile::path(path)));
+}
+
+void TestFbDocument::tooLargeBook()
+{
+    const QByteArray line = "Line of a text book that is far too long to be shown.\n";
+    const QString path = bookFile(
+            "huge/huge.txt",
+            line.repeated(int(fb2::FbDescription::maximumFileSize() / line.size()) + 1));
+    fb2::FbDocument document(path);
+    QVERIFY(!document.load());
+    QCOMPARE(document.status(), int(TextDocument::TooLarge));
+    QVERIFY(document.pages().isEmpty());
+}
+
+void TestFbDocument::manySections()
+{
+    // Thousands of sections: every one a page and a contents entry, in work
+    // that grows with their number, not its square.
+    constexpr int Sections = 20000;
+    QByteArray inner = "<body><title><p>Many</p></title><section><title><p>Part</p></title>";
+    for (int i = 0; i < Sections; ++i)
+        inner += "<section><title><p>S" + QByteArray::number(i) + "</p></title><p>t</p></section>";
+    inner += "</section></body>";
+    const QString path = bookFile("many/many.fb2", book(inner));
+    fb2::FbDocument document(path);
+    QVERIFY(document.load());
+    QCOMPARE(document.pages().size(), Sections + 2);
+    const QJsonArray parts
+            = readToc(path).at(0).toObject().value("Childs").toArray().at(0).toObject().value(
+                    "Childs").toArray();
+    QCOMPARE(parts.size(), Sections);
+    QCOMPARE(parts.last().toObject().value("Source").toString(),
+             QStringLiteral("many.fb2_%1.html").arg(Sections + 1));
+
+    QCOMPARE(document.tableOfContents().at(0).children.at(0).children.size(), Sections);
 }
 
 void TestFbDocument::oldPagesAreReplaced()
