@@ -270,6 +270,15 @@ void tst_ReadingCompanions::notesAreMadeMarkedAndKept()
         QVERIFY(marked(note));
     QTRY_VERIFY(!viewer()->noteMarkers().isEmpty());
     QCOMPARE(viewer()->noteMarkers().first()->noteId(), after.first().id);
+
+    // A note in a hidden element takes away its own marker only.
+    const int shown = viewer()->noteMarkers().size();
+    QVERIFY2(shown >= 2, qPrintable(QString::number(shown)));
+    viewer()->runScript(QStringLiteral("document.getElementsByClassName('vor_note_id_%1')[0]"
+                                       ".parentNode.style.display='none';")
+                                .arg(after.first().id));
+    viewer()->refreshNoteMarkers();
+    QCOMPARE(viewer()->noteMarkers().size(), shown - 1);
 }
 
 void tst_ReadingCompanions::notesPanelEditsAndDeletes()

@@ -14,11 +14,38 @@ private slots:
     void positionsAsked();
     void replyApplied();
     void searchResults();
+    void notePagesSurviveSearchesAndMisses();
 
 private:
     static PaginationRequest book(const QList<int> &counts);
     static ReadingState stateWithContents();
 };
+
+void tst_ReadingState::notePagesSurviveSearchesAndMisses()
+{
+    ReadingState state = stateWithContents();
+    state.columnCount = 2;
+    state.savedPosition = "Text/ch1.xhtml?vorid=true#12";
+    PaginationRequest reply = book({ 4, 5 });
+    reply.positions = { { ReadingState::notePositionUrl(state.notes.first()), 8 },
+                        { state.savedPosition, 3 } };
+    state.applyPages(reply);
+    QCOMPARE(state.notes[0].page, 15);
+    QCOMPARE(state.savedPage, 5);
+
+    // A search reply does not ask about notes: their pages stay known.
+    PaginationRequest search = book({ 4, 5 });
+    search.searchText = "word";
+    state.applyPages(search);
+    QCOMPARE(state.notes[0].page, 15);
+    QCOMPARE(state.notes[0].chapterTitle, QString("Chapter"));
+    QCOMPARE(state.savedPage, 5);
+    QCOMPARE(state.searchedText, QString("word"));
+
+    // A note the helper did not find has no page, in two columns too.
+    state.applyPages(book({ 4, 5 }));
+    QCOMPARE(state.notes[0].page, 0);
+}
 
 PaginationRequest tst_ReadingState::book(const QList<int> &counts)
 {

@@ -780,8 +780,9 @@ function selectVisibleNotesElements(w) {
     var elements = vorElementsWithClass(VOR_NOTE_CLASS);
     for (var i = 0; i < elements.length; ++i) {
         var boxes = elements[i].getClientRects();
+        // A highlight in a hidden element has no box; the others still do.
         if (!boxes || boxes.length === 0)
-            break;
+            continue;
         var box = boxes[0];
         if (!(box.left > 0 && box.left < w))
             continue;
