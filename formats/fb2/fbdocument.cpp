@@ -19,6 +19,22 @@ namespace {
     const QString sourceKey = QStringLiteral("Source");
     const QString childsKey = QStringLiteral("Childs");
 
+    // A book of more leaf sections than this writes several to one page (one
+    // file and one step of the pagination helper each made a book of a
+    // hundred thousand sections take minutes), up to about this many
+    // characters a page; its contents entries then name their place in the
+    // page.
+    constexpr int packedLeafThreshold = 1000;
+    constexpr int packedPageCharacters = 64 * 1024;
+
+    int leafCount(const QList<FbSection> &sections)
+    {
+        int count = 0;
+        for (const FbSection &section : sections)
+            count += section.subsections.isEmpty() ? 1 : leafCount(section.subsections);
+        return count;
+    }
+
     // Pictures larger than this on a side are scaled down before the text
     // layout gets them.
     constexpr int layoutImageSide = 350;
@@ -99,6 +115,11 @@ bool FbDocument::load()
     const bool text = isTextFile(m_path);
     const QString bookFileName = QFileInfo(m_path).fileName();
     int counter = 1;
+    int leaves = 0;
+    for (const FbBody &body : qAsConst(m_description.bodies))
+        leaves += leafCount(body.sections);
+    m_packLeaves = leaves > packedLeafThreshold;
+    m_packed.clear();
     QJsonArray toc;
     for (int i = 0; i < m_description.bodies.size(); ++i) {
         FbBody &body = m_description.bodies[i];
@@ -115,6 +136,7 @@ bool FbDocument::load()
             else if (!body.image.isEmpty())
                 fragment += imageHtml(body.image);
             QString fileName;
+            writePacked(folder, bookFileName, counter);
             writePage(folder, bookFileName, fragment, counter, &fileName);
             object.insert(titleKey, plainTitle(body.title));
             object.insert(sourceKey, fileName);
@@ -126,6 +148,7 @@ bool FbDocument::load()
             object.insert(childsKey, childs);
         toc.append(object);
     }
+    writePacked(folder, bookFileName, counter);
 
     if (!text) {
         QString error;
@@ -149,6 +172,15 @@ void FbDocument::writePictures(const QString &folder)
             Logger::instance()->write(QStringLiteral("FB2: cannot save picture %1").arg(path),
                                       Logger::Warning);
     }
+}
+
+void FbDocument::writePacked(const QString &folder, const QString &bookFileName, int &counter)
+{
+    if (m_packed.isEmpty())
+        return;
+    QString fileName;
+    writePage(folder, bookFileName, m_packed, counter, &fileName);
+    m_packed.clear();
 }
 
 bool FbDocument::writePage(const QString &folder, const QString &bookFileName,
@@ -182,6 +214,24 @@ void FbDocument::writeSection(const QString &folder, const QString &bookFileName
                               FbSection &section, int &counter, QJsonObject &parent,
                               QJsonArray &parentChilds)
 {
+    if (section.subsections.isEmpty() && m_packLeaves) {
+        if (m_packed.isEmpty())
+            m_packedName = QStringLiteral("%1_%2.html").arg(bookFileName).arg(counter);
+        // A titled section's heading carries its anchor; an untitled one
+        // gets an anchor of its own.
+        if (section.title.isEmpty())
+            m_packed += QStringLiteral("<a id=\"%1\"></a>").arg(section.anchorId());
+        m_packed += section.toHtml();
+        const QString source = m_packedName + QLatin1Char('#') + section.anchorId();
+        section.pageFile = m_packedName;
+        parentChilds.append(
+                QJsonObject { { titleKey, plainTitle(section.title) }, { sourceKey, source } });
+        if (!parent.contains(sourceKey))
+            parent.insert(sourceKey, source);
+        if (m_packed.size() >= packedPageCharacters)
+            writePacked(folder, bookFileName, counter);
+        return;
+    }
     if (section.subsections.isEmpty()) {
         QString fileName;
         if (!writePage(folder, bookFileName, section.toHtml(), counter, &fileName))
@@ -195,6 +245,7 @@ void FbDocument::writeSection(const QString &folder, const QString &bookFileName
     }
     if (!section.image.isEmpty()) {
         QString fileName;
+        writePacked(folder, bookFileName, counter);
         if (writePage(folder, bookFileName, imageHtml(section.image), counter, &fileName))
             section.pageFile = fileName;
     }

@@ -65,11 +65,18 @@ private:
     Q_DISABLE_COPY_MOVE(FbDocument)
 
     // Writes one page; false (and the counter unchanged) when it cannot.
+    // Writes the leaf sections gathered for one shared page, if any.
+    void writePacked(const QString &folder, const QString &bookFileName, int &counter);
     bool writePage(const QString &folder, const QString &bookFileName, const QString &fragment,
                    int &counter, QString *fileName);
     void writePictures(const QString &folder);
 
     QStringList m_pages;
+    // A book of very many sections shares its pages: the leaf sections
+    // gathered for the next page, and that page's name.
+    bool m_packLeaves = false;
+    QString m_packed;
+    QString m_packedName;
     QString m_encoding;
     QString m_path;
     TocState m_tocState;
