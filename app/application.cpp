@@ -9,6 +9,7 @@
 #include "platform/installinfo.h"
 #include "platform/shell.h"
 #include "reader/usercontext.h"
+#include "widgets/handover/applicationhandover.h"
 #include "widgets/handover/inputpasswordcontroller.h"
 #include "widgets/handover/messageboxcontroller.h"
 
@@ -34,6 +35,8 @@ Application::Application(int &argc, char **argv)
     m_folderModel = new FolderModel(this);
     m_messageController = std::make_unique<MessageBoxController>();
     m_passwordController = new InputPasswordController(this);
+    // Readers below the application (PDF passwords) ask through these.
+    Handover::setApplicationControllers(m_passwordController, m_messageController.get());
 
     // The workers report through queued signals; the types travel by name.
     qRegisterMetaType<WorkerStates>("WorkerStates");
@@ -44,6 +47,7 @@ Application::Application(int &argc, char **argv)
 
 Application::~Application()
 {
+    Handover::setApplicationControllers(nullptr, nullptr);
     delete m_userContext;
     if (m_translator)
         removeTranslator(m_translator);

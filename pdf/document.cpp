@@ -107,12 +107,16 @@ QSize Document::pageSize(int page)
 
 QImage Document::requestImage(int page, int dpi)
 {
-    const QSize size = pageSize(page);
+    return drawPage(page, double(dpi), pageSize(page));
+}
+
+QImage Document::drawPage(int page, double dpi, const QSize &size)
+{
     DibSection section(size.width(), size.height());
     const gdi::HDC dc = section.createDC();
     // Without a bitmap there is nothing to draw into, and the library would
     // only report a bad context.
-    if (dc && RenderPageToDC(double(dpi), page, dc) == 0) {
+    if (dc && RenderPageToDC(dpi, page, dc) == 0) {
         const int code = LastErrorCode();
         qDebug() << "Document::requestImage"
                  << "error code:" << code;

@@ -58,6 +58,10 @@ public:
     // only traced; the image is then as the bitmap was left. Null when the
     // bitmap cannot be made. The image owns its pixels.
     QImage requestImage(int page, int dpi);
+    // The selected render scale's drawing of a page at dpi into an RGB32
+    // image of size (the caller sizes it to the page at that scale); as
+    // requestImage otherwise.
+    QImage drawPage(int page, double dpi, const QSize &size);
 
     // Whole-file operations. The static ones work in an engine of their
     // own, made and released within the call, so they never disturb a

@@ -39,6 +39,32 @@ bool writeTextPdf(const QString &path, int pages, const QString &title, const QP
     return painter.end();
 }
 
+bool writeLinesPdf(const QString &path, const QList<QStringList> &pages, const QPageSize &size)
+{
+    QPdfWriter writer(path);
+    writer.setPageSize(size);
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    writer.setResolution(72);
+    writer.setCreator(QStringLiteral("vellumin tests"));
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return false;
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(18);
+    painter.setFont(font);
+    for (int page = 0; page < pages.size(); ++page) {
+        if (page > 0)
+            writer.newPage();
+        qreal y = 96;
+        for (const QString &line : pages.at(page)) {
+            painter.drawText(QPointF(72, y), line);
+            y += 30;
+        }
+        painter.fillRect(QRectF(0, 0, 36, 36), Qt::black);
+    }
+    return painter.end();
+}
+
 namespace {
 
     std::string utf8(const QString &text)

@@ -42,6 +42,11 @@ struct Changes
 bool writeTextPdf(const QString &path, int pages, const QString &title = QString(),
                   const QPageSize &size = QPageSize(QSizeF(612, 792), QPageSize::Point));
 
+// One page for each entry, its lines written one under the other (and the
+// corner box of writeTextPdf).
+bool writeLinesPdf(const QString &path, const QList<QStringList> &pages,
+                   const QPageSize &size = QPageSize(QSizeF(612, 792), QPageSize::Point));
+
 // Writes input with the changes applied to output.
 bool rewrite(const QString &input, const QString &output, const Changes &changes);
 
