@@ -91,6 +91,7 @@ bool PdfDocument::load(const QString &filePath)
 {
     m_filePath = filePath;
     m_loaded = false;
+    m_protected = false;
     m_lastError.clear();
     if (!m_engine.LibraryLoaded()) {
         m_lastError = tr("the PDF library cannot be loaded");
@@ -119,10 +120,12 @@ bool PdfDocument::load(const QString &filePath)
                 m_lastError = Document::errorMessage(code);
                 break;
             }
-        } else if (m_skipPasswordPrompt) {
-            m_lastError = tr("the file is protected by a password");
         } else {
-            m_loaded = askForPassword();
+            m_protected = true;
+            if (m_skipPasswordPrompt)
+                m_lastError = tr("the file is protected by a password");
+            else
+                m_loaded = askForPassword();
         }
     }
 

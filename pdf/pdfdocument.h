@@ -93,6 +93,8 @@ public:
     bool load(const QString &filePath) override;
     bool isLoaded() override;
     QString lastError() const { return m_lastError; }
+    // Whether the last load met a file that asks for a password.
+    bool isProtected() const { return m_protected; }
     QString filePath() const { return m_filePath; }
 
     // When set, a file that needs a password is not opened and nothing is
@@ -185,6 +187,7 @@ private:
     bool m_passwordSkipped = false;
     bool m_passwordCanceled = false;
     bool m_loaded = false;
+    bool m_protected = false;
     int m_pageCount = 0;
     QString m_filePath;
     QString m_lastError;

@@ -200,7 +200,7 @@ bool AddBooksWorker::addBookFile(const QString &filePath)
     BookDto book;
     book.fullPath = path;
     book.format = format;
-    const BookMetadata::Result result = BookMetadata::read(book);
+    const BookMetadata::Result result = BookMetadata::read(book, &m_prompting);
     book.timeAdded = uint(QDateTime::currentSecsSinceEpoch());
     if (result.status != BookMetadata::Status::Read) {
         if (result.status == BookMetadata::Status::DrmProtected)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/db/bookdto.h"
+#include "library/workers/bookmetadata.h"
 #include "library/workers/libraryworker.h"
 
 #include <QFileInfo>
@@ -81,6 +82,8 @@ private:
     std::atomic<AddBooksErrors> m_error { AddBooksErrors::NoError };
     int m_addedCount = 0;
     int m_drmCount = 0;
+    // SKIP ALL for one protected PDF skips the password of every later one.
+    BookMetadata::Prompting m_prompting;
     int m_index = 0;
     std::atomic<int> m_lastBookId { -1 };
 };

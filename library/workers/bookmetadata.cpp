@@ -8,6 +8,7 @@
 #include "formats/fb2/fbmetadata.h"
 #include "formats/mobi/mobimetadata.h"
 #include "library/db/bookformat.h"
+#include "pdf/pdfdocument.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -28,7 +29,7 @@ enum FormatCode {
 
 } // namespace
 
-BookMetadata::Result BookMetadata::read(BookDto &book)
+BookMetadata::Result BookMetadata::read(BookDto &book, Prompting *prompting)
 {
     switch (book.format) {
     case Epub:
@@ -43,6 +44,7 @@ BookMetadata::Result BookMetadata::read(BookDto &book)
     case Cbr:
         return readComic(book);
     case Pdf:
+        return readPdf(book, prompting);
     case SevenZip:
         return readWithoutReader(book);
     default: {
@@ -157,6 +159,61 @@ BookMetadata::Result BookMetadata::readComic(BookDto &book)
         result.cover = cover.scaledToHeight(CoverHeight, Qt::SmoothTransformation);
     Logger::instance()->write(
             QStringLiteral("Comic with %1 pages: %2").arg(document.pageCount()).arg(book.fullPath),
+            Logger::Info);
+    return result;
+}
+
+BookMetadata::Result BookMetadata::readPdf(BookDto &book, Prompting *prompting)
+{
+    Result result;
+    Prompting batch;
+    if (!prompting)
+        prompting = &batch;
+    pdf::PdfDocument document;
+    document.setSkipPasswordPrompt(prompting->skipPasswordPrompts);
+    document.setCheckSkip(true);
+    const bool loaded = document.load(book.fullPath);
+    if (!loaded && document.isProtected()) {
+        if (prompting->skipPasswordPrompts) {
+            result.status = Status::PasswordSkipped;
+            result.reason = QStringLiteral("password prompts are skipped for this batch");
+            return result;
+        }
+        if (document.passwordSkipped()) {
+            prompting->skipPasswordPrompts = true;
+            result.status = Status::PasswordSkipped;
+            result.reason = QStringLiteral("the password was skipped, with every further one");
+            return result;
+        }
+        if (document.passwordCanceled()) {
+            result.status = Status::PasswordSkipped;
+            result.reason = QStringLiteral("the password was skipped");
+            return result;
+        }
+    }
+    // A file that is no readable PDF would be stored as a row that never
+    // opens.
+    if (!loaded && !document.isProtected()) {
+        result.status = Status::Damaged;
+        result.reason = QStringLiteral("the PDF file cannot be read: %1").arg(document.lastError());
+        return result;
+    }
+
+    book.title = fileTitle(book.fullPath);
+    if (!loaded)
+        return result;
+    const QString title = document.title();
+    if (!title.isEmpty())
+        book.title = title;
+    book.author = document.author();
+    document.setRenderState(pdf::PdfDocument::OriginalSize);
+    const QImage cover = document.renderPage();
+    if (!cover.isNull())
+        result.cover = cover.scaledToHeight(CoverHeight, Qt::SmoothTransformation);
+    setMeta(book, Creator, document.creator());
+    setMeta(book, Publisher, document.producer());
+    Logger::instance()->write(
+            QStringLiteral("PDF with %1 pages: %2").arg(document.pageCount()).arg(book.fullPath),
             Logger::Info);
     return result;
 }

@@ -42,6 +42,16 @@ public:
         // No reader for the format (DjVu, an archive not holding one book,
         // an unknown suffix).
         Unsupported,
+        // The user chose to skip the book's password (SKIP or SKIP ALL), or
+        // skips every password of the batch.
+        PasswordSkipped,
+    };
+
+    // What the user answered for one book that a later book of the same
+    // batch must know: SKIP ALL stops every further password prompt.
+    struct Prompting
+    {
+        bool skipPasswordPrompts = false;
     };
 
     struct Result
@@ -57,7 +67,10 @@ public:
     // Fills book from the file at book.fullPath read as book.format: title,
     // author, metadata and, for EPUB, the cover path. The other members are
     // left alone. On any status but Read the record must not be stored.
-    static Result read(BookDto &book);
+    // A PDF book that needs a password asks for it through the application's
+    // hand-over, offering SKIP and SKIP ALL, unless prompting says that
+    // prompts are skipped; a SKIP ALL answer is stored there.
+    static Result read(BookDto &book, Prompting *prompting = nullptr);
 
     // Writes image as "cover.png" in the storage folder of the book file
     // (Paths::bookPath) and returns its path; "" when the image is null or
@@ -88,6 +101,10 @@ private:
     // Title from the file name, the first page as the cover; refused when
     // no page can be shown.
     static Result readComic(BookDto &book);
+    // Title, author, creator and producer from the file's information, the
+    // first page as the cover. A protected book the user did not unlock is
+    // still added, under its file name; a damaged one is refused.
+    static Result readPdf(BookDto &book, Prompting *prompting);
     // Formats whose reader this program does not have yet: the book is
     // stored with its file name as title and no cover.
     static Result readWithoutReader(BookDto &book);

@@ -53,12 +53,12 @@ const QList<Rule> &rules()
           { QStringLiteral("app"), QStringLiteral("reader"), QStringLiteral("pager"),
             QStringLiteral("pdf"), QStringLiteral("comics"), QStringLiteral("standalone"),
             QStringLiteral("tools"), QStringLiteral("tests") } },
-        // Adding a comic reads it as a comic document does, for its title
-        // and cover; the viewer stays out of reach.
+        // Adding a comic or a PDF book reads it as its document does, for
+        // its title and cover; the viewers stay out of reach.
         { QStringLiteral("library/workers"),
           {},
           { QStringLiteral("app"), QStringLiteral("reader"), QStringLiteral("pager"),
-            QStringLiteral("pdf"), QStringLiteral("comics/imageviewer.h"),
+            QStringLiteral("pdf/pdfviewer.h"), QStringLiteral("comics/imageviewer.h"),
             QStringLiteral("standalone"), QStringLiteral("tools"), QStringLiteral("tests") } },
         { QStringLiteral("reader"),
           {},

@@ -10,12 +10,18 @@
 #include "tests/comics/comicfixture.h"
 #include "tests/document/picturefixture.h"
 #include "tests/formats/mobi/mobiwriter.h"
+#include "tests/pdf/pdffixture.h"
+#include "widgets/handover/applicationhandover.h"
+#include "widgets/handover/inputpasswordcontroller.h"
+#include "widgets/handover/messageboxcontroller.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+
+Q_DECLARE_METATYPE(PasswordAnswer)
 
 namespace {
 
@@ -180,6 +186,10 @@ private slots:
     void drmProtected();
     void comics_data();
     void comics();
+    void pdfBooks_data();
+    void pdfBooks();
+    void pdfPasswordSkips_data();
+    void pdfPasswordSkips();
     void cancelBetweenBooks();
     void cancelDuringScan();
     void cancelBeforeStart();
@@ -553,6 +563,178 @@ void TestAddBooksWorker::comics()
     // Only the cover stays in the storage folder: no extracted page.
     QCOMPARE(QDir(Paths::bookPath(path)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList { QStringLiteral("cover.png") });
+}
+
+namespace {
+
+// The application's password hand-over for one test: prompts are answered
+// on this thread from a list, message boxes closed at once.
+struct PasswordDesk
+{
+    InputPasswordController passwords;
+    MessageBoxController messages;
+    QList<PasswordAnswer> answers;
+    int prompts = 0;
+    int boxes = 0;
+
+    PasswordDesk()
+    {
+        QObject::connect(&passwords, &InputPasswordController::onRequest, &passwords,
+                         [this](bool checkSkip) {
+                             ++prompts;
+                             // The library's prompt offers to skip.
+                             QVERIFY(checkSkip);
+                             passwords.answer(answers.isEmpty() ? PasswordAnswer()
+                                                                : answers.takeFirst());
+                         });
+        QObject::connect(&messages, &MessageBoxController::showMessage, &messages, [this] {
+            ++boxes;
+            messages.setPending(0);
+        });
+        Handover::setApplicationControllers(&passwords, &messages);
+    }
+    ~PasswordDesk() { Handover::setApplicationControllers(nullptr, nullptr); }
+};
+
+PasswordAnswer answered(const QString &password, bool skip = false, bool skipAll = false)
+{
+    PasswordAnswer answer;
+    answer.accepted = true;
+    answer.password = password;
+    answer.skip = skip;
+    answer.skipAll = skipAll;
+    return answer;
+}
+
+QString protectedPdf(const QString &path)
+{
+    const QString plain = path + QStringLiteral(".plain");
+    pdffixture::writeTextPdf(plain, 2, QStringLiteral("Locked Title"));
+    pdffixture::Changes changes;
+    changes.userPassword = QStringLiteral("secret");
+    pdffixture::rewrite(plain, path, changes);
+    QFile::remove(plain);
+    return path;
+}
+
+} // namespace
+
+void TestAddBooksWorker::pdfBooks_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QList<PasswordAnswer>>("answers");
+    QTest::addColumn<bool>("stored");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("author");
+    QTest::addColumn<bool>("cover");
+
+    QTest::newRow("title, author and cover")
+            << "full" << QList<PasswordAnswer>() << true << "A Sea Voyage"
+            << "Ann Author" << true;
+    QTest::newRow("no title: the file name up to its first dot")
+            << "untitled" << QList<PasswordAnswer>() << true << "my"
+            << "" << true;
+    QTest::newRow("damaged: not stored") << "damaged" << QList<PasswordAnswer>() << false << ""
+                                         << "" << false;
+    QTest::newRow("protected, wrong then right password")
+            << "protected" << QList<PasswordAnswer> { answered("no"), answered("secret") } << true
+            << "Locked Title"
+            << "" << true;
+    QTest::newRow("protected, prompt closed: stored by its name")
+            << "protected" << QList<PasswordAnswer> { PasswordAnswer() } << true << "locked"
+            << "" << false;
+    QTest::newRow("protected, SKIP: not stored")
+            << "protected" << QList<PasswordAnswer> { answered(QString(), true) } << false << ""
+            << "" << false;
+}
+
+// A PDF book gets its title (or its file name), author, creator and
+// producer, and its first page 190 pixels high as the cover.
+void TestAddBooksWorker::pdfBooks()
+{
+    QFETCH(QString, kind);
+    QFETCH(QList<PasswordAnswer>, answers);
+    QFETCH(bool, stored);
+    QFETCH(QString, title);
+    QFETCH(QString, author);
+    QFETCH(bool, cover);
+
+    const QString folder = m_dir.filePath(QStringLiteral("pdf/") + QTest::currentDataTag());
+    QVERIFY(QDir().mkpath(folder));
+    QString path;
+    if (kind == QLatin1String("full")) {
+        path = folder + QStringLiteral("/voyage.pdf");
+        const QString plain = folder + QStringLiteral("/plain.tmp");
+        QVERIFY(pdffixture::writeTextPdf(plain, 3, QStringLiteral("A Sea Voyage")));
+        pdffixture::Changes changes;
+        changes.author = QStringLiteral("Ann Author");
+        QVERIFY(pdffixture::rewrite(plain, path, changes));
+    } else if (kind == QLatin1String("untitled")) {
+        path = folder + QStringLiteral("/my.first.book.pdf");
+        QVERIFY(pdffixture::writeTextPdf(path, 2));
+    } else if (kind == QLatin1String("damaged")) {
+        path = folder + QStringLiteral("/broken.pdf");
+        QVERIFY(writeFile(path, "%PDF-1.4\nthe rest is gone\n"));
+    } else {
+        path = protectedPdf(folder + QStringLiteral("/locked.pdf"));
+    }
+
+    PasswordDesk desk;
+    desk.answers = answers;
+    const Run run = addBooks({ path });
+    QCOMPARE(run.completeCount, stored ? 1 : 0);
+    QCOMPARE(desk.prompts, int(answers.size()));
+    const BookDto book = BookProvider::instance()->findBookByPath(path);
+    QCOMPARE(book.id > 0, stored);
+    if (!stored)
+        return;
+    QCOMPARE(book.format, 3);
+    QCOMPARE(book.title, title);
+    QCOMPARE(book.author, author);
+    QCOMPARE(!book.cover.isEmpty(), cover);
+    if (cover) {
+        const QImage picture(book.cover);
+        QCOMPARE(picture.height(), 190);
+        QCOMPARE(picture.width(), 147);
+        BookProvider *provider = BookProvider::instance();
+        QCOMPARE(provider->getMetaData(book.id, BookMetadata::Creator),
+                 QStringLiteral("vellumin tests"));
+        QVERIFY(!provider->getMetaData(book.id, BookMetadata::Publisher).isEmpty());
+    }
+}
+
+void TestAddBooksWorker::pdfPasswordSkips_data()
+{
+    QTest::addColumn<QList<PasswordAnswer>>("answers");
+    QTest::addColumn<int>("prompts");
+    QTest::addColumn<int>("added");
+
+    QTest::newRow("SKIP ALL: no further prompt")
+            << QList<PasswordAnswer> { answered(QString(), false, true) } << 1 << 1;
+    QTest::newRow("SKIP: the next one is asked")
+            << QList<PasswordAnswer> { answered(QString(), true), answered("secret"),
+                                       answered(QString(), true) }
+            << 3 << 2;
+}
+
+// Three protected PDF books and a plain one in one run.
+void TestAddBooksWorker::pdfPasswordSkips()
+{
+    QFETCH(QList<PasswordAnswer>, answers);
+    const QString folder = m_dir.filePath(QStringLiteral("pdfskip/") + QTest::currentDataTag());
+    QVERIFY(QDir().mkpath(folder));
+    QStringList paths;
+    for (const char *name : { "a.pdf", "b.pdf", "c.pdf" })
+        paths << protectedPdf(folder + QLatin1Char('/') + name);
+    paths << folder + QStringLiteral("/plain.pdf");
+    QVERIFY(pdffixture::writeTextPdf(paths.last(), 1, QStringLiteral("Plain")));
+
+    PasswordDesk desk;
+    desk.answers = answers;
+    const Run run = addBooks(paths);
+    QTEST(desk.prompts, "prompts");
+    QTEST(run.completeCount, "added");
+    QVERIFY(BookProvider::instance()->findBookByPath(paths.last()).id > 0);
 }
 
 void TestAddBooksWorker::cancelBetweenBooks()
