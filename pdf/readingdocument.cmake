@@ -4,6 +4,7 @@
 # thread.
 add_library(vl_pdfdocument STATIC
     ${CMAKE_CURRENT_LIST_DIR}/pdfdocument.cpp ${CMAKE_CURRENT_LIST_DIR}/pdfdocument.h
+    ${CMAKE_CURRENT_LIST_DIR}/pdfprintjob.cpp ${CMAKE_CURRENT_LIST_DIR}/pdfprintjob.h
 )
 target_link_libraries(vl_pdfdocument
     PUBLIC vl_pdfengine vl_document Qt5::Gui

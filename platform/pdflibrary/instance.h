@@ -64,6 +64,18 @@ struct OutlineNode
     int previous = 0;
 };
 
+// A set of print options made by PrintOptions; PrintDocument takes its id
+// (0: the defaults below).
+struct PrintSettings
+{
+    // 0 the page at its own size, 1 fitted to the paper, 2 only pages larger
+    // than the paper made smaller.
+    int pageScaling = 0;
+    // Pages turned to the paper's orientation and centred on it.
+    bool autoRotateCenter = true;
+    std::wstring title;
+};
+
 struct PendingEncryption
 {
     bool requested = false;
@@ -116,6 +128,7 @@ public:
     std::shared_ptr<QPDF> extractSource;
     std::string extractSourceKey;
     std::string printerSettings;
+    std::map<int, PrintSettings> printOptions;
 
 private:
     struct Buffer

@@ -14,9 +14,13 @@ namespace pdflibrary {
 
 QImage renderPage(Instance &library, int page, double dpi, const QSize &clip)
 {
+    return renderPageAt(library, page, dpi * library.renderScale, clip);
+}
+
+QImage renderPageAt(Instance &library, int page, double resolution, const QSize &clip)
+{
     if (!library.document || page < 1 || page > library.document->numPages())
         return QImage();
-    const double resolution = dpi * library.renderScale;
     if (!(resolution > 0.0) || !std::isfinite(resolution))
         return QImage();
     const std::unique_ptr<Poppler::Page> pdfPage(library.document->page(page - 1));

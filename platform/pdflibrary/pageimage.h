@@ -16,6 +16,9 @@ class Instance;
 // exist, a resolution that is not a positive number, or an image too large
 // to allocate.
 QImage renderPage(Instance &library, int page, double dpi, const QSize &clip);
+// The same at a resolution of its own (dots per inch), the render scale
+// left aside.
+QImage renderPageAt(Instance &library, int page, double resolution, const QSize &clip);
 
 // Copies the image into the top left corner of a context's pixels, clipped.
 void copyToSurface(const QImage &image, const gdi::Surface &surface);
