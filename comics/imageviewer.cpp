@@ -2,27 +2,17 @@
 
 #include "comics/comicdocument.h"
 #include "core/settings.h"
-#include "widgets/stylesheet.h"
 
-#include <QApplication>
-#include <QDebug>
-#include <QFrame>
-#include <QGraphicsOpacityEffect>
+#include <QCoreApplication>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsScene>
-#include <QMouseEvent>
-#include <QPropertyAnimation>
 #include <QScrollBar>
-#include <QShortcut>
-#include <QWheelEvent>
 #include <QtConcurrent>
 
 namespace {
 
 constexpr double ZoomStep = 1.15;
 constexpr int PageGap = 10;
-constexpr int FadeMsecs = 300;
-constexpr double ShadeOpacity = 0.6;
 
 QGraphicsPixmapItem *addPage(QGraphicsScene *scene, const QImage &image, qreal x)
 {
@@ -40,41 +30,13 @@ ImageViewer::ImageViewer(const QString &filePath, QWidget *parent)
 }
 
 ImageViewer::ImageViewer(ImageDocument *document, const QString &filePath, QWidget *parent)
-    : QGraphicsView(parent)
+    : PageView(parent)
     , m_filePath(filePath)
     , m_document(document)
 {
-    setObjectName(QStringLiteral("imageViewer"));
-    setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
-    setDragMode(QGraphicsView::ScrollHandDrag);
-    setTransformationAnchor(QGraphicsView::AnchorViewCenter);
-    setResizeAnchor(QGraphicsView::AnchorViewCenter);
-    setAlignment(Qt::AlignCenter);
-    setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
-
-    m_shade = new QFrame(this);
-    QPalette palette = m_shade->palette();
-    palette.setColor(QPalette::Window, QColor(Qt::yellow));
-    m_shade->setPalette(palette);
-    m_shade->setAutoFillBackground(true);
-    m_shade->hide();
-
+    setShadeColor(QColor(Qt::yellow));
     m_singlePageWatcher = new QFutureWatcher<QImage>(this);
     m_twoPageWatcher = new QFutureWatcher<QPair<QImage, QImage>>(this);
-
-    addShortcut(QKeySequence(Qt::Key_Right), &ImageViewer::next);
-    addShortcut(QKeySequence(Qt::Key_Left), &ImageViewer::previous);
-    addShortcut(QKeySequence::ZoomIn, &ImageViewer::zoomIn);
-    addShortcut(QKeySequence::ZoomOut, &ImageViewer::zoomOut);
-    addShortcut(QKeySequence::MoveToNextPage, &ImageViewer::next);
-    addShortcut(QKeySequence::MoveToPreviousPage, &ImageViewer::previous);
-    addShortcut(QKeySequence(Qt::CTRL + Qt::Key_1), &ImageViewer::setOnePageMode);
-    addShortcut(QKeySequence(Qt::CTRL + Qt::Key_2), &ImageViewer::setTwoPageMode);
-    addShortcut(QKeySequence(Qt::CTRL + Qt::Key_8), &ImageViewer::fitToPage);
-    addShortcut(QKeySequence(Qt::CTRL + Qt::Key_9), &ImageViewer::originalSize);
-    addShortcut(QKeySequence(Qt::CTRL + Qt::Key_Equal), &ImageViewer::zoomIn);
-    addShortcut(QKeySequence(Qt::Key_Home), &ImageViewer::moveToHome);
-    addShortcut(QKeySequence(Qt::Key_End), &ImageViewer::moveToEnd);
 
     connect(m_singlePageWatcher, &QFutureWatcherBase::started, this, &ImageViewer::loadingStarted);
     connect(m_singlePageWatcher, &QFutureWatcherBase::finished, this,
@@ -84,9 +46,6 @@ ImageViewer::ImageViewer(ImageDocument *document, const QString &filePath, QWidg
     connect(m_twoPageWatcher, &QFutureWatcherBase::started, this, &ImageViewer::loadingStarted);
     connect(m_twoPageWatcher, &QFutureWatcherBase::finished, this, &ImageViewer::loadingFinished);
     connect(m_twoPageWatcher, &QFutureWatcherBase::canceled, this, &ImageViewer::loadingCanceled);
-    connect(Settings::instance(), &Settings::changed, this, &ImageViewer::onSettingsChanged);
-    m_clickTimer.setSingleShot(true);
-    connect(&m_clickTimer, &QTimer::timeout, this, &ImageViewer::onClickTimer);
 
     m_viewMode = FitToPage;
     // Gives the document the settings' column count; nothing is connected
@@ -107,7 +66,6 @@ ImageViewer::~ImageViewer()
 {
     // A page task reads the document: it must end before the document goes.
     waitForTasks();
-    m_clickTimer.stop();
     setScene(nullptr);
     m_scene.reset();
     m_document.reset();
@@ -124,13 +82,6 @@ ImageDocument *ImageViewer::createDocument(const QString &filePath)
 ImageDocument *ImageViewer::document() const
 {
     return m_document.get();
-}
-
-void ImageViewer::addShortcut(const QKeySequence &keys, void (ImageViewer::*slot)())
-{
-    auto *shortcut = new QShortcut(keys, this);
-    shortcut->setContext(Qt::WindowShortcut);
-    connect(shortcut, &QShortcut::activated, this, slot);
 }
 
 void ImageViewer::waitForTasks()
@@ -312,14 +263,14 @@ void ImageViewer::loadingFinished()
     if (m_shownPage != m_taskPage)
         verticalScrollBar()->setValue(verticalScrollBar()->minimum());
     m_shownPage = m_taskPage;
-    if (m_showFade)
+    if (showsFade())
         fadeOut();
     emit pageShown(m_shownPage);
 }
 
 void ImageViewer::loadingStarted()
 {
-    if (m_showFade)
+    if (showsFade())
         fadeIn();
 }
 
@@ -345,105 +296,11 @@ void ImageViewer::sceneRectChanged(const QRectF &rect)
     Q_UNUSED(rect)
 }
 
-// ---- shade ----
-
-void ImageViewer::fadeIn()
+void ImageViewer::wheelZoom(int delta)
 {
-    qDebug() << "ImageViewer::fadeIn"
-             << "begin:";
-    m_shade->setGeometry(0, 0, width(), height());
-    m_shade->show();
-    m_shade->raise();
-    auto *effect = new QGraphicsOpacityEffect(m_shade);
-    effect->setOpacity(0.0);
-    m_shade->setGraphicsEffect(effect);
-    auto *animation = new QPropertyAnimation(effect, "opacity", effect);
-    animation->setDuration(FadeMsecs);
-    animation->setStartValue(0.0);
-    animation->setEndValue(ShadeOpacity);
-    animation->start(QAbstractAnimation::DeleteWhenStopped);
-}
-
-void ImageViewer::fadeOut()
-{
-    if (!m_shade->isVisible())
-        return;
-    // From where the fade-in got to: a page that comes quickly must not
-    // flash the full shade.
-    auto *current = qobject_cast<QGraphicsOpacityEffect *>(m_shade->graphicsEffect());
-    const double from = current ? current->opacity() : ShadeOpacity;
-    auto *effect = new QGraphicsOpacityEffect(m_shade);
-    effect->setOpacity(from);
-    auto *animation = new QPropertyAnimation(effect, "opacity", effect);
-    animation->setDuration(FadeMsecs);
-    animation->setStartValue(from);
-    animation->setEndValue(0.0);
-    m_shade->setGraphicsEffect(effect);
-    connect(animation, &QPropertyAnimation::finished, m_shade, &QWidget::hide);
-    animation->start(QAbstractAnimation::DeleteWhenStopped);
-}
-
-// ---- mouse, wheel, size ----
-
-void ImageViewer::mousePressEvent(QMouseEvent *event)
-{
-    m_pressPosition = event->pos();
-    m_pressed = true;
-    setFocus(Qt::OtherFocusReason);
-    QGraphicsView::mousePressEvent(event);
-}
-
-void ImageViewer::mouseReleaseEvent(QMouseEvent *event)
-{
-    // A drag moves the page and turns none; neither does a Ctrl click.
-    if (m_pressed && event->pos() == m_pressPosition && !(event->modifiers() & Qt::ControlModifier))
-        m_clickTimer.start(QApplication::doubleClickInterval());
-    m_pressed = false;
-    QGraphicsView::mouseReleaseEvent(event);
-}
-
-void ImageViewer::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    m_clickTimer.stop();
-    emit fullScreen();
-    QGraphicsView::mouseDoubleClickEvent(event);
-}
-
-void ImageViewer::onClickTimer()
-{
-    // Halves of the viewer itself, frame included, as the reader sees it.
-    const QRect leftHalf(0, 0, width() / 2, height());
-    if (leftHalf.contains(viewport()->mapTo(this, m_pressPosition)))
-        previous();
-    else
-        next();
-    m_clickTimer.stop();
-}
-
-void ImageViewer::wheelEvent(QWheelEvent *event)
-{
-    if (!(event->modifiers() & Qt::ControlModifier)) {
-        // The wheel scrolls the page; with nothing left to scroll that way
-        // (always so for a fitted page) it turns the page, as in the text
-        // viewer. A notch that moves nothing turns nothing.
-        const int delta = event->angleDelta().y();
-        const QScrollBar *bar = verticalScrollBar();
-        if ((delta < 0 && bar->value() >= bar->maximum())
-            || (delta > 0 && bar->value() <= bar->minimum())) {
-            if (delta < 0)
-                next();
-            else
-                previous();
-            event->accept();
-            return;
-        }
-        QGraphicsView::wheelEvent(event);
-        return;
-    }
     m_viewMode = Zoomed;
-    const double factor = event->angleDelta().y() > 0 ? ZoomStep : 1.0 / ZoomStep;
+    const double factor = delta > 0 ? ZoomStep : 1.0 / ZoomStep;
     scale(factor, factor);
-    event->accept();
 }
 
 void ImageViewer::resizeEvent(QResizeEvent *event)
@@ -453,20 +310,15 @@ void ImageViewer::resizeEvent(QResizeEvent *event)
         if (m_viewMode == FitToPage)
             fitItems();
     }
-    QGraphicsView::resizeEvent(event);
+    PageView::resizeEvent(event);
 }
 
 // ---- settings ----
 
 void ImageViewer::onSettingsChanged()
 {
+    PageView::onSettingsChanged();
     const ViewerSettings values = Settings::instance()->values();
-    m_showFade = values.showFade;
-    const QColor background = values.profile().workgroundColor;
-    setBackgroundBrush(QBrush(background, Qt::SolidPattern));
-    const QString sheet = scrollBarStyleSheet(background);
-    verticalScrollBar()->setStyleSheet(sheet);
-    horizontalScrollBar()->setStyleSheet(sheet);
     // The document signals even an unchanged count: every settings change
     // shows the page again, fitted.
     if (m_document)

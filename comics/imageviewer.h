@@ -1,24 +1,22 @@
 #pragma once
 
+#include "widgets/pageview.h"
+
 #include <QFutureWatcher>
-#include <QGraphicsView>
 #include <QImage>
 #include <QPair>
-#include <QTimer>
 
 #include <memory>
 
 class ImageDocument;
-class QFrame;
 
 // The widget in which a comic book is read: the current page, or in the
 // two-page view the current page and the next one side by side with a
-// 10-pixel gap, as pixmap items of its own scene. Pages turn by the arrow
-// and page keys, Home and End, a single click on the left or right half,
-// the wheel once the page is scrolled to its end (at once when it fits)
-// and the document's own navigation; the view zooms by keys, Ctrl+wheel
-// and slots, fits the page into the view or shows it at its natural size,
-// and fades a shade over the view while a page is prepared.
+// 10-pixel gap, as pixmap items of its own scene. Pages turn as in every
+// page view (keys, clicks, the wheel) and by the document's own navigation;
+// the view zooms by scaling the scene, fits the page into the view or shows
+// it at its natural size, and fades its yellow shade over the view while a
+// page is prepared.
 //
 // Page pictures are extracted and decoded on Qt's global thread pool and
 // put into the scene on the GUI thread. At most one page task runs at a
@@ -28,7 +26,7 @@ class QFrame;
 // task before it deletes its document.
 //
 // GUI thread only.
-class ImageViewer : public QGraphicsView
+class ImageViewer : public PageView
 {
     Q_OBJECT
 public:
@@ -60,28 +58,23 @@ public:
     bool isPreparingPage() const;
     // The page (or the left page) the scene shows; 0 before the first.
     int shownPage() const { return m_shownPage; }
-    QFrame *shade() const { return m_shade; }
 
 signals:
-    void loadBegin();
-    void loadFinished();
-    // The user asked for full screen (a double click).
-    void fullScreen();
     // The pictures of a page request are in the scene.
     void pageShown(int page);
 
 public slots:
-    void next();
-    void previous();
-    void zoomIn();
-    void zoomOut();
+    void next() override;
+    void previous() override;
+    void zoomIn() override;
+    void zoomOut() override;
     void switchColumnCount();
-    void fitToPage();
-    void originalSize();
-    void setOnePageMode();
-    void setTwoPageMode();
-    void moveToHome();
-    void moveToEnd();
+    void fitToPage() override;
+    void originalSize() override;
+    void setOnePageMode() override;
+    void setTwoPageMode() override;
+    void moveToHome() override;
+    void moveToEnd() override;
     void pageNumberChanged(int number);
     void columnCountChanged(int count);
     // Starts the page task of the current view.
@@ -90,23 +83,16 @@ public slots:
     void loadingStarted();
     void loadingFinished();
     void loadingCanceled();
-    void onClickTimer();
-    void fadeIn();
-    void fadeOut();
     void sceneRectChanged(const QRectF &rect);
-    void onSettingsChanged();
+    void onSettingsChanged() override;
 
 protected:
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
+    void wheelZoom(int delta) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     Q_DISABLE_COPY_MOVE(ImageViewer)
 
-    void addShortcut(const QKeySequence &keys, void (ImageViewer::*slot)());
     void fitItems();
     void waitForTasks();
 
@@ -114,8 +100,6 @@ private:
     std::unique_ptr<ImageDocument> m_document;
     std::unique_ptr<QGraphicsScene> m_scene;
     int m_viewMode = FitToPage;
-    QFrame *m_shade = nullptr;
-    bool m_showFade = true;
     QFutureWatcher<QImage> *m_singlePageWatcher = nullptr;
     QFutureWatcher<QPair<QImage, QImage>> *m_twoPageWatcher = nullptr;
     // A request came while a task ran: the running task's pictures are
@@ -125,8 +109,5 @@ private:
     int m_taskPage = 0;
     int m_taskColumns = 1;
     int m_shownPage = 0;
-    QPoint m_pressPosition;
-    bool m_pressed = false;
-    QTimer m_clickTimer;
     QString m_lastError;
 };

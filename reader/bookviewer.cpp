@@ -5,6 +5,8 @@
 #include "document/imagedocument.h"
 #include "document/textdocument.h"
 #include "library/db/bookformat.h"
+#include "pdf/pdfdocument.h"
+#include "pdf/pdfviewer.h"
 #include "reader/bookoperations.h"
 #include "reader/readtoolbar.h"
 #include "reader/textviewer.h"
@@ -59,6 +61,11 @@ bool isComic(int format)
 {
     return format == BookFormat::fromString(QStringLiteral("cbz"))
             || format == BookFormat::fromString(QStringLiteral("cbr"));
+}
+
+bool isPdf(int format)
+{
+    return format == BookFormat::fromString(QStringLiteral("pdf"));
 }
 
 bool samePath(const QString &first, const QString &second)
@@ -185,6 +192,11 @@ ImageViewer *BookViewer::imageViewer() const
     return qobject_cast<ImageViewer *>(m_stack->widget(ViewerPageIndex));
 }
 
+PDFViewer *BookViewer::pdfViewer() const
+{
+    return qobject_cast<PDFViewer *>(m_stack->widget(ViewerPageIndex));
+}
+
 void BookViewer::showPage(int index)
 {
     m_stack->setCurrentIndex(index);
@@ -229,9 +241,11 @@ bool BookViewer::openBook(const BookDto &book)
         return openTextBook(book);
     if (isComic(book.format))
         return openComicBook(book);
+    if (isPdf(book.format))
+        return openPdfBook(book);
 
-    // PDF books and formats without a reader have no viewer here: the
-    // reader is told, rather than left at the wait page.
+    // Formats without a reader have no viewer here: the reader is told,
+    // rather than left at the wait page.
     showPage(ViewerPageIndex);
     showMessage(tr("Error"),
                 tr("The book \"%1\" can not be opened: %2 books can not be read here.")
@@ -336,11 +350,11 @@ bool BookViewer::openTextBook(const BookDto &book)
     return true;
 }
 
-bool BookViewer::openComicBook(const BookDto &book)
+void BookViewer::prepareImageBook(const BookDto &book, bool printable)
 {
     BookOperations *hub = BookOperations::instance();
     emit hub->toggleNotesContol(false);
-    emit hub->togglePrintContol(false);
+    emit hub->togglePrintContol(printable);
     m_context->setBook(book);
 
     m_toolBar->hideIncreaseFontButton(true);
@@ -355,19 +369,20 @@ bool BookViewer::openComicBook(const BookDto &book)
     if (m_stack->widget(ViewerPageIndex))
         emit newBookReading();
     m_context->setDocument(nullptr);
+}
 
-    auto *viewer = new ImageViewer(book.fullPath, m_innerFrame);
+void BookViewer::placeImageViewer(PageView *viewer, ImageDocument *document)
+{
     viewer->move(m_waitPage->pos());
     putInPage(viewer);
-    ImageDocument *document = viewer->document();
     m_context->setDocument(document);
 
     m_restorePending = true;
-    connect(viewer, &ImageViewer::loadFinished, this, &BookViewer::loadFinished);
-    connect(m_toolBar, &ReadToolBar::zoomIn, viewer, &ImageViewer::zoomIn);
-    connect(m_toolBar, &ReadToolBar::zoomOut, viewer, &ImageViewer::zoomOut);
-    connect(m_toolBar, &ReadToolBar::fitSize, viewer, &ImageViewer::fitToPage);
-    connect(m_toolBar, &ReadToolBar::original, viewer, &ImageViewer::originalSize);
+    connect(viewer, &PageView::loadFinished, this, &BookViewer::loadFinished);
+    connect(m_toolBar, &ReadToolBar::zoomIn, viewer, &PageView::zoomIn);
+    connect(m_toolBar, &ReadToolBar::zoomOut, viewer, &PageView::zoomOut);
+    connect(m_toolBar, &ReadToolBar::fitSize, viewer, &PageView::fitToPage);
+    connect(m_toolBar, &ReadToolBar::original, viewer, &PageView::originalSize);
     if (document) {
         connect(document, &ImageDocument::pageNumberChanged, viewer,
                 [this] { m_context->updateBookInfo(); });
@@ -376,17 +391,20 @@ bool BookViewer::openComicBook(const BookDto &book)
             m_toolBar->setViewMode(columns);
         });
     }
-    connect(viewer, &ImageViewer::fullScreen, this, [this] { emit fullScreen(); });
+    connect(viewer, &PageView::fullScreen, this, [this] { emit fullScreen(); });
+}
 
-    if (!viewer->load()) {
+bool BookViewer::finishImageBook(const BookDto &book, bool loaded, const QString &reason,
+                                 ImageDocument *document)
+{
+    if (!loaded) {
         m_showBusyCursor = false;
         m_restorePending = false;
         loadFinished();
         showMessage(tr("Error"),
-                    tr("The book \"%1\" can not be opened: %2.")
-                            .arg(bookName(book), viewer->lastError()));
-        // A comic that shows nothing must not stand for the book: saving
-        // its empty place would wipe the one the library holds.
+                    tr("The book \"%1\" can not be opened: %2.").arg(bookName(book), reason));
+        // A book that shows nothing must not stand for itself: saving its
+        // empty place would wipe the one the library holds.
         m_context->setDocument(nullptr);
         dropViewer();
         return false;
@@ -395,6 +413,33 @@ bool BookViewer::openComicBook(const BookDto &book)
     m_context->restorePosition();
     m_restorePending = false;
     return true;
+}
+
+bool BookViewer::openComicBook(const BookDto &book)
+{
+    prepareImageBook(book, false);
+    auto *viewer = new ImageViewer(book.fullPath, m_innerFrame);
+    ImageDocument *document = viewer->document();
+    placeImageViewer(viewer, document);
+    const bool loaded = viewer->load();
+    return finishImageBook(book, loaded, viewer->lastError(), document);
+}
+
+bool BookViewer::openPdfBook(const BookDto &book)
+{
+    prepareImageBook(book, true);
+    // The password prompt may come up while the book opens: no wait cursor
+    // over it.
+    m_showBusyCursor = false;
+    auto *viewer = new PDFViewer(book.fullPath, m_innerFrame);
+    viewer->hide();
+    pdf::PdfDocument *document = viewer->document();
+    placeImageViewer(viewer, document);
+    m_context->updateBookInfo();
+    connect(viewer, &PDFViewer::loadBegin, this, &BookViewer::loadBegin);
+    connect(BookOperations::instance(), &BookOperations::print, viewer, &PDFViewer::onPrint);
+    const bool loaded = viewer->load();
+    return finishImageBook(book, loaded, viewer->lastError(), document);
 }
 
 void BookViewer::putInPage(QWidget *viewer)
@@ -637,5 +682,11 @@ void BookViewer::hideEvent(QHideEvent *event)
 {
     trace("void __thiscall BookViewer::hideEvent(class QHideEvent *)");
     m_context->savePosition();
+    // Leaving the reader ends a PDF book's rendering; a window only
+    // minimised keeps it, to go on reading when it comes back.
+    if (!event->spontaneous()) {
+        if (PDFViewer *viewer = pdfViewer())
+            viewer->closeDocument();
+    }
     ReaderPage::hideEvent(event);
 }

@@ -6,8 +6,11 @@
 
 #include <QPointer>
 
+class ImageDocument;
 class ImageViewer;
 class LoaderBox;
+class PDFViewer;
+class PageView;
 class QFrame;
 class QHBoxLayout;
 class QLabel;
@@ -29,9 +32,11 @@ class UserContext;
 // until the first book). At most one viewer lives in page 1.
 //
 // Reflowable books (EPUB, MOBI, FB2, PRC, TXT) are read in a TextViewer,
-// comics (CBZ, CBR) in an ImageViewer. A book of any other format, and a
-// book the viewer cannot open, is refused with a message: openBook()
-// answers false and the window shows the library again.
+// comics (CBZ, CBR) in an ImageViewer, PDF books in a PDFViewer (which asks
+// for a password there when the file has one). A book of any other format,
+// and a book the viewer cannot open, is refused with a message: openBook()
+// answers false and the window shows the library again. A PDF viewer stops
+// rendering and lets its document go when the frame is hidden.
 //
 // GUI thread only. openBook() and endResize() process pending events in the
 // middle of their work.
@@ -63,6 +68,8 @@ public:
     TextViewer *textViewer() const;
     // The image viewer (a comic) in page 1, or null.
     ImageViewer *imageViewer() const;
+    // The PDF viewer in page 1, or null.
+    PDFViewer *pdfViewer() const;
     ReadToolBar *toolBar() const { return m_toolBar; }
     LoaderBox *waitPage() const { return m_waitPage; }
     QLabel *titleLabel() const { return m_titleLabel; }
@@ -105,6 +112,18 @@ private:
 
     bool openTextBook(const BookDto &book);
     bool openComicBook(const BookDto &book);
+    bool openPdfBook(const BookDto &book);
+    // What comics and PDF books share: the tool bar's zoom buttons, the
+    // hub's buttons, the book for the controller.
+    void prepareImageBook(const BookDto &book, bool printable);
+    // Puts a page viewer in page 1 and wires it, its document, the tool
+    // bar and the controller together.
+    void placeImageViewer(PageView *viewer, ImageDocument *document);
+    // Shows the viewer's book from its first page or the stored place; a
+    // book that does not open is refused with the reason and its viewer
+    // dropped.
+    bool finishImageBook(const BookDto &book, bool loaded, const QString &reason,
+                         ImageDocument *document);
     // Takes the widget out of page 1, cuts its connections and deletes it;
     // page 1 is left empty.
     void dropViewer();

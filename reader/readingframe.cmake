@@ -18,7 +18,7 @@ add_library(vl_readingframe STATIC
 target_link_libraries(vl_readingframe
     PUBLIC vl_reader vl_pages vl_widgets vl_librarymodel vl_libraryworkers vl_librarydb vl_core
            Qt5::Widgets Qt5::WebKitWidgets
-    PRIVATE vl_imageviewer)
+    PRIVATE vl_imageviewer vl_pdfviewer)
 # A plain-text book is read again in the encoding the reader picks.
 if(TARGET vl_fb2)
     target_link_libraries(vl_readingframe PRIVATE vl_fb2)

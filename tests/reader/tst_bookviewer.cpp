@@ -458,9 +458,9 @@ void tst_BookViewer::refusals_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("message");
-    QTest::newRow("PDF") << "Refused.pdf"
-                         << "pdf"
-                         << "PDF books can not be read here.";
+    QTest::newRow("damaged PDF") << "Refused.pdf"
+                                 << "pdf"
+                                 << "can not be opened: the file is damaged or is no PDF file.";
     QTest::newRow("damaged comic") << "Refused.cbz"
                                    << "cbz"
                                    << "can not be opened: the archive is damaged or is no ZIP "

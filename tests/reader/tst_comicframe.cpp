@@ -8,6 +8,7 @@
 #include "reader/tooltippushbutton.h"
 #include "reader/usercontext.h"
 #include "tests/comics/comicfixture.h"
+#include "tests/reader/framefixture.h"
 #include "tests/support/testenvironment.h"
 #include "widgets/stylesheet.h"
 
@@ -46,9 +47,10 @@ private:
     void makeFrame();
 
     QTemporaryDir m_dir;
-    std::unique_ptr<UserContext> m_context;
-    std::unique_ptr<BookViewer> m_frame;
-    QStringList m_messages;
+    FrameFixture m_fixture;
+    UserContext *m_context = nullptr;
+    BookViewer *m_frame = nullptr;
+    QStringList &m_messages = m_fixture.messages;
 };
 
 void tst_ComicFrame::initTestCase()
@@ -62,37 +64,21 @@ void tst_ComicFrame::initTestCase()
 
 void tst_ComicFrame::init()
 {
-    ViewerSettings values = Settings::instance()->values();
-    values.columnCount = 1;
-    values.showFade = false;
-    values.currentProfile = ViewerSettings::DayProfile;
-    Settings::instance()->setValues(values, true);
+    FrameFixture::resetSettings();
     m_messages.clear();
     makeFrame();
 }
 
 void tst_ComicFrame::makeFrame()
 {
-    m_frame.reset();
-    m_context.reset(new UserContext);
-    m_context->setMessagePresenter([this](const QString &title, const QString &text) {
-        m_messages.append(title + QLatin1Char('|') + text);
-    });
-    m_frame.reset(new BookViewer(m_context.get()));
-    m_frame->setMessagePresenter([this](const QString &title, const QString &text) {
-        m_messages.append(title + QLatin1Char('|') + text);
-    });
-    m_frame->resize(900, 650);
-    m_frame->show();
-    m_frame->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_frame.get()));
+    QVERIFY(m_fixture.make());
+    m_context = m_fixture.context();
+    m_frame = m_fixture.frame();
 }
 
 void tst_ComicFrame::cleanup()
 {
-    m_frame.reset();
-    m_context.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_fixture.clear();
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     m_dir.setAutoRemove(!QTest::currentTestFailed());
 }
@@ -135,8 +121,8 @@ void tst_ComicFrame::opensReadsAndKeepsItsPlace()
     QFETCH(QString, name);
     const int id = addComic(name, 6);
     QVERIFY(id > 0);
-    QSignalSpy notesButton(m_frame.get(), &ReaderPage::toggleNotesContol);
-    QSignalSpy printButton(m_frame.get(), &ReaderPage::togglePrintContol);
+    QSignalSpy notesButton(m_frame, &ReaderPage::toggleNotesContol);
+    QSignalSpy printButton(m_frame, &ReaderPage::togglePrintContol);
 
     QVERIFY(open(id));
     QVERIFY(waitForPage(1));
@@ -197,7 +183,7 @@ void tst_ComicFrame::toolBarZoomsAndFullScreen()
     bar->button(Tool::FitSize)->click();
     QCOMPARE(viewer()->viewMode(), int(ImageViewer::FitToPage));
 
-    QSignalSpy fullScreen(m_frame.get(), &ReaderPage::fullScreen);
+    QSignalSpy fullScreen(m_frame, &ReaderPage::fullScreen);
     const QPoint centre = viewer()->viewport()->rect().center();
     QTest::mouseDClick(viewer()->viewport(), Qt::LeftButton, {}, centre);
     QCOMPARE(fullScreen.count(), 1);
@@ -210,7 +196,7 @@ void tst_ComicFrame::nextComicReplacesTheViewer()
     const int second = addComic(QStringLiteral("Two.cbz"), 3);
     QVERIFY(open(first));
     QPointer<ImageViewer> old = viewer();
-    QSignalSpy newBook(m_frame.get(), &ReaderPage::newBookReading);
+    QSignalSpy newBook(m_frame, &ReaderPage::newBookReading);
     QVERIFY(open(second));
     QCOMPARE(newBook.count(), 1);
     QVERIFY(viewer() != old);
