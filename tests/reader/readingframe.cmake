@@ -32,8 +32,8 @@ vl_add_test(NAME tst_bookviewer SOURCES tst_bookviewer.cpp
 if(TARGET quirelet)
     add_dependencies(tst_bookviewer quirelet)
 endif()
-if(TARGET vl_pdffixture AND TARGET vl_pdfviewer)
+if(TARGET vl_pdffixture AND TARGET vl_pdfviewer AND TARGET vl_readerpanels)
     vl_add_test(NAME tst_pdfframe SOURCES tst_pdfframe.cpp
-        LIBS vl_readingframe vl_framefixture vl_pdfviewer vl_pdffixture vl_handover vl_res_style
+        LIBS vl_readerpanels vl_readingframe vl_framefixture vl_pdfviewer vl_pdffixture vl_handover vl_res_style
              Qt5::PrintSupport)
 endif()

@@ -6,6 +6,10 @@
 #include "reader/bookoperations.h"
 #include "reader/bookviewer.h"
 #include "reader/readtoolbar.h"
+#include "reader/searchmodel.h"
+#include "reader/searchview.h"
+#include "reader/toctreeview.h"
+#include "reader/tocview.h"
 #include "reader/tooltippushbutton.h"
 #include "reader/usercontext.h"
 #include "tests/pdf/pdffixture.h"
@@ -40,7 +44,7 @@ private slots:
     void cleanup();
 
     void opensReadsAndKeepsItsPlace();
-    void contentsAndSearch();
+    void contentsAndSearchPanels();
     void toolBarZoomsAndPrints();
     void passwordAskedAgainAfterAWrongOne();
     void hidingTheFrameEndsRendering();
@@ -168,8 +172,9 @@ void tst_PdfFrame::opensReadsAndKeepsItsPlace()
     BookProvider::instance()->deleteFromLibrary(id);
 }
 
-// What the contents and search panels ask of the controller.
-void tst_PdfFrame::contentsAndSearch()
+// The contents and search panels on a PDF book: the outline as contents,
+// the page words as hits, each leading to its page.
+void tst_PdfFrame::contentsAndSearchPanels()
 {
     pdffixture::Changes changes;
     pdffixture::OutlineItem part { QStringLiteral("Part <One>"), 2, {} };
@@ -179,21 +184,35 @@ void tst_PdfFrame::contentsAndSearch()
     QVERIFY(open(id));
     QVERIFY(waitForPage(1));
 
-    const QList<TocItem> toc = m_context->tableOfContents();
-    QCOMPARE(toc.size(), 2);
-    QCOMPARE(toc.at(1).title, QStringLiteral("Part <One>"));
-    QCOMPARE(toc.at(1).children.first().page, 3);
-    m_context->navigateToPosition(toc.at(1).children.first().position);
+    TocView contents(m_context);
+    connect(&contents, &SidePanel::navigateToPosition, m_context, &UserContext::navigateToPosition);
+    contents.loadFromOpenBook();
+    const QAbstractItemModel *toc = contents.tocTree()->model();
+    QCOMPARE(toc->rowCount(), 2);
+    const QModelIndex partRow = toc->index(1, 0);
+    QCOMPARE(partRow.data().toString(), QStringLiteral("Part <One>"));
+    QCOMPARE(toc->index(1, 1).data().toInt(), 2);
+    const QModelIndex section = toc->index(0, 0, partRow);
+    QCOMPARE(section.data().toString(), QStringLiteral("Section"));
+    contents.onTocTableDoubleClick(section);
     QVERIFY(waitForPage(3));
 
-    const QList<SearchResult> hits = m_context->document()->search(QStringLiteral("5"));
-    QVERIFY(hits.size() >= 2);
-    QVERIFY(hits.first().isPageJump);
-    m_context->navigateToPage(hits.first().page);
+    SearchView search(m_context);
+    connect(&search, &SidePanel::navigateToPosition, m_context, &UserContext::navigateToPosition);
+    connect(&search, &SidePanel::navigateToPage, m_context, &UserContext::navigateToPage);
+    search.beginSearch(QStringLiteral("5"));
+    const QAbstractItemModel *hits = search.model();
+    QVERIFY(hits->rowCount() >= 2);
+    QCOMPARE(hits->index(0, 0).data(SearchModel::TextRole).toString(),
+             QStringLiteral("Go to page 5"));
+    search.onResultsDoubleClick(hits->index(0, 0));
     QVERIFY(waitForPage(5));
-    const QList<SearchResult> words = m_context->document()->search(QStringLiteral("abc"));
-    QCOMPARE(words.size(), 5);
-    m_context->navigateToPosition(words.at(1).position);
+    search.beginSearch(QStringLiteral("abc"));
+    QCOMPARE(hits->rowCount(), 5);
+    QCOMPARE(hits->index(1, 0).data().toString(), QStringLiteral("Page 2"));
+    QCOMPARE(hits->index(1, 0).data(SearchModel::TextRole).toString(),
+             QStringLiteral("<b>abc</b>def"));
+    search.onResultsDoubleClick(hits->index(1, 0));
     QVERIFY(waitForPage(2));
     BookProvider::instance()->deleteFromLibrary(id);
 }
