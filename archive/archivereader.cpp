@@ -1,6 +1,7 @@
 #include "archive/archivereader.h"
 
 #include "archive/rarreader.h"
+#include "archive/sevenzip/sevenzipreader.h"
 #include "archive/zipreader.h"
 
 ArchiveReader::~ArchiveReader() = default;
@@ -14,6 +15,8 @@ std::unique_ptr<ArchiveReader> ArchiveReader::create(const QString &path)
         return std::make_unique<ZipReader>();
     if (endsWith(".cbr"))
         return std::make_unique<RarReader>();
+    if (endsWith(".7z"))
+        return std::make_unique<SevenZipReader>();
     return std::make_unique<ArchiveReader>();
 }
 

@@ -46,8 +46,8 @@ public:
     virtual ~ArchiveReader();
 
     // The reader for a file, chosen by the ending of its path (any letter
-    // case): ".epub", ".zip" and ".cbz" are read as ZIP, ".cbr" as RAR; any
-    // other path gets the plain reader. The contents are not looked at.
+    // case): ".epub", ".zip" and ".cbz" are read as ZIP, ".cbr" as RAR, ".7z"
+    // as 7z; any other path gets the plain reader. The contents are not looked at.
     static std::unique_ptr<ArchiveReader> create(const QString &path);
 
     // Unpacks every entry into folder. fileList, when given, receives the

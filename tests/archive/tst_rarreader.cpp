@@ -1,4 +1,5 @@
 #include "archive/rarreader.h"
+#include "archive/sevenzip/sevenzipreader.h"
 #include "archive/zipreader.h"
 #include "platform/unrar/unrar.h"
 #include "tests/archive/rarfixture.h"
@@ -377,7 +378,9 @@ void TestRarReader::readerChoice_data()
     QTest::newRow("rar") << "/b/book.rar"
                          << "plain";
     QTest::newRow("7z") << "/b/book.7z"
-                        << "plain";
+                        << "7z";
+    QTest::newRow("7Z") << "/b/BOOK.7Z"
+                        << "7z";
     QTest::newRow("zip.bak") << "/b/book.zip.bak"
                              << "plain";
     QTest::newRow("no suffix") << "/b/cbz"
@@ -393,6 +396,7 @@ void TestRarReader::readerChoice()
     QVERIFY(reader);
     const QString found = dynamic_cast<RarReader *>(reader.get()) ? QStringLiteral("rar")
             : dynamic_cast<ZipReader *>(reader.get())             ? QStringLiteral("zip")
+            : dynamic_cast<SevenZipReader *>(reader.get())        ? QStringLiteral("7z")
                                                                   : QStringLiteral("plain");
     QCOMPARE(found, kind);
     if (kind == QLatin1String("plain")) {
