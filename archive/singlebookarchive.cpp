@@ -39,6 +39,19 @@ QString entrySuffix(const QString &archivePath, QString *problem)
     return suffix;
 }
 
+qint64 unpackedSize(const QString &archivePath)
+{
+    if (!isSevenZip(archivePath))
+        return ZipReader::unpackedSize(archivePath);
+    QList<SevenZipClient::Entry> entries;
+    if (!SevenZipClient::instance().list(archivePath, &entries))
+        return -1;
+    qint64 total = 0;
+    for (const SevenZipClient::Entry &entry : qAsConst(entries))
+        total += qMin<qint64>(entry.size, qint64(1) << 48);
+    return total;
+}
+
 QString unpack(const QString &archivePath, const QString &folder, QString *problem)
 {
     if (isSevenZip(archivePath)) {
@@ -74,6 +87,9 @@ QString unpackForReading(const QString &archivePath, QString *problem)
             *problem = tr("the book's folder can not be made");
         return QString();
     }
+    // Files of an unpack that was cut short (the program killed, the disk
+    // full) are left over under their temporary names.
+    Paths::removePartFiles(folder);
     return unpack(archivePath, folder, problem);
 }
 

@@ -17,6 +17,10 @@ bool isArchive(const QString &path);
 // that simply holds more or fewer entries.
 QString entrySuffix(const QString &archivePath, QString *problem = nullptr);
 
+// The bytes the archive's entries declare they unpack to; -1 when it cannot
+// be read.
+qint64 unpackedSize(const QString &archivePath);
+
 // Unpacks the archive's only entry below folder and answers the path of the
 // file written; a null string when nothing usable was written (problem
 // says why). A file already there is replaced.
@@ -25,7 +29,8 @@ QString unpack(const QString &archivePath, const QString &folder, QString *probl
 // Unpacks the only entry into the archive's own storage folder (an
 // "archive" folder inside it), where the reader opens it. The entry keeps
 // its stored time, so the same archive unpacks to the same file and the
-// book's own unpacked files stay fresh.
+// book's own unpacked files stay fresh. Unfinished files of an earlier
+// unpack that was cut short go first.
 QString unpackForReading(const QString &archivePath, QString *problem = nullptr);
 
 } // namespace SingleBookArchive

@@ -1,8 +1,7 @@
 #include "reader/textviewer.h"
 
-#include "archive/zipreader.h"
+#include "archive/singlebookarchive.h"
 #include "core/logger.h"
-#include "core/paths.h"
 #include "core/settings.h"
 #include "document/textdocument.h"
 #include "document/tocfile.h"
@@ -271,36 +270,33 @@ void TextViewer::showMessage(const QString &text)
 TextDocument *TextViewer::createDocument(const QString &path, QString *sourcePath, QString *problem)
 {
     *sourcePath = path;
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("7z")) {
-        *problem = tr("Book file can not be opened: 7z archives can not be read.");
-        return new TextDocument();
-    }
-    if (suffix != QLatin1String("zip"))
+    if (!SingleBookArchive::isArchive(path))
         return ::createDocument(path);
 
-    const QString inner = ZipReader::singleEntrySuffix(path);
+    // A book packed alone is read from its unpacked copy in the archive's
+    // storage folder; the side files stay the archive's.
+    QString why;
+    const QString inner = SingleBookArchive::entrySuffix(path, &why);
     if (!ArchivedBookSuffixes.contains(inner)) {
-        *problem = tr("Book file can not be opened: the archive must hold exactly one EPUB, "
-                      "MOBI, FB2 or TXT book.");
+        *problem = why.isEmpty()
+                ? tr("Book file can not be opened: the archive must hold exactly one EPUB, "
+                     "MOBI, FB2 or TXT book.")
+                : tr("Book file can not be opened: %1.").arg(why);
         return new TextDocument();
     }
 #ifdef VL_HAVE_FB2
     // A text book is read whole: one packed small may unpack to more than the
     // reader takes, and is refused before it fills the disk.
     if ((inner == QLatin1String("txt") || inner == QLatin1String("fb2"))
-        && ZipReader::unpackedSize(path) > fb2::FbDescription::maximumFileSize()) {
+        && SingleBookArchive::unpackedSize(path) > fb2::FbDescription::maximumFileSize()) {
         *problem = tr("Book file is too large to be shown. Book can not be opened.");
         return new TextDocument();
     }
 #endif
-    ZipReader reader;
-    const QStringList entries = reader.list(path);
-    const QString folder = Paths::bookPath(path) + QStringLiteral("/archive");
-    QString unpacked;
-    if (entries.size() != 1 || !Paths::ensureDir(folder)
-        || !reader.extractFile(path, entries.first(), folder, unpacked) || unpacked.isEmpty()) {
-        *problem = tr("Ebook file is damaged. Book can not be opened.");
+    const QString unpacked = SingleBookArchive::unpackForReading(path, &why);
+    if (unpacked.isEmpty()) {
+        *problem = why.isEmpty() ? tr("Ebook file is damaged. Book can not be opened.")
+                                 : tr("Book file can not be opened: %1.").arg(why);
         return new TextDocument();
     }
     *sourcePath = unpacked;

@@ -71,6 +71,9 @@ public:
     bool writeFailed() const { return m_writeFailed; }
     // The files and folders written, in the order they were finished.
     const QStringList &written() const { return m_written; }
+    // Drops the file of an item the library left unfinished (it stopped
+    // without a result for it).
+    void discardOutput();
 
     HRESULT QueryInterface(const GUID &iid, void **object) override;
     ULONG AddRef() override { return addReference(); }
@@ -90,9 +93,6 @@ public:
 private:
     friend class CMyUnknownImp<CArchiveExtractCallback>;
     ~CArchiveExtractCallback();
-
-    // Drops an unfinished file.
-    void discardOutput();
 
     QString m_archivePath;
     ComPtr<IInArchive> m_handler;

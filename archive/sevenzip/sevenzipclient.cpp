@@ -355,6 +355,7 @@ bool SevenZipClient::unpackLocked(const QString &archivePath, OpenArchive &archi
     const HRESULT result = filter
             ? m_handler->Extract(indices.data(), UInt32(indices.size()), 0, callback.get())
             : m_handler->Extract(nullptr, UInt32(-1), 0, callback.get());
+    callback->discardOutput();
     if (written)
         *written = callback->written();
     *unsafeNames = callback->unsafeNames();

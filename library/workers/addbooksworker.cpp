@@ -1,6 +1,6 @@
 #include "library/workers/addbooksworker.h"
 
-#include "archive/zipreader.h"
+#include "archive/singlebookarchive.h"
 #include "core/logger.h"
 #include "core/paths.h"
 #include "core/settingsfile.h"
@@ -16,6 +16,7 @@
 namespace {
 
 constexpr int zipFormat = 9;
+constexpr int sevenZipFormat = 10;
 
 void log(const QString &text, int level)
 {
@@ -170,8 +171,12 @@ bool AddBooksWorker::addBookFile(const QString &filePath)
     QString path = filePath;
     int format = BookFormat::fromString(QFileInfo(path).suffix());
     QString createdFolder;
-    if (format == zipFormat && !unpackSingleBook(path, format, createdFolder)) {
-        skip(filePath, QStringLiteral("the archive does not hold exactly one book file"));
+    QString problem;
+    if ((format == zipFormat || format == sevenZipFormat)
+        && !unpackSingleBook(path, format, createdFolder, problem)) {
+        skip(filePath,
+             problem.isEmpty() ? QStringLiteral("the archive does not hold exactly one book file")
+                               : problem);
         if (!createdFolder.isEmpty())
             Paths::removeDir(createdFolder);
         return false;
@@ -234,9 +239,10 @@ void AddBooksWorker::rememberLastBook(const QString &path)
     SettingsFile::create()->setValue(QStringLiteral("last_open_book"), path);
 }
 
-bool AddBooksWorker::unpackSingleBook(QString &path, int &format, QString &createdFolder)
+bool AddBooksWorker::unpackSingleBook(QString &path, int &format, QString &createdFolder,
+                                      QString &problem)
 {
-    const QString suffix = ZipReader::singleEntrySuffix(path);
+    const QString suffix = SingleBookArchive::entrySuffix(path, &problem);
     if (suffix.isEmpty())
         return false;
 
@@ -258,15 +264,13 @@ bool AddBooksWorker::unpackSingleBook(QString &path, int &format, QString &creat
         createdFolder = folder;
     }
     // Entries that would land outside the folder are never written, so a
-    // hostile archive ends up with no file here and is not added.
-    ZipReader().extract(path, folder);
-
-    const QFileInfoList files
-            = QDir(folder).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
-    if (files.size() != 1)
+    // hostile archive ends up with no file here and is not added. The book
+    // may stand in a folder inside the archive.
+    const QString unpacked = SingleBookArchive::unpack(path, folder, &problem);
+    if (unpacked.isEmpty())
         return false;
     format = BookFormat::fromString(suffix);
-    path = files.first().absoluteFilePath();
+    path = QFileInfo(unpacked).absoluteFilePath();
     return true;
 }
 

@@ -70,11 +70,11 @@ private:
     // Names the book being added in the settings, so that a crash report
     // can carry the file that caused it.
     void rememberLastBook(const QString &path);
-    // Unpacks a ZIP archive that holds exactly one book file. On success
-    // path and format name the unpacked book; otherwise they are left alone.
-    // createdFolder receives a folder this call made (to remove when the
-    // book is not stored), or "".
-    bool unpackSingleBook(QString &path, int &format, QString &createdFolder);
+    // Unpacks a ZIP or 7z archive that holds exactly one book file. On
+    // success path and format name the unpacked book; otherwise they are
+    // left alone and problem may say why. createdFolder receives a folder
+    // this call made (to remove when the book is not stored), or "".
+    bool unpackSingleBook(QString &path, int &format, QString &createdFolder, QString &problem);
     void skip(const QString &path, const QString &reason);
 
     const QList<QFileInfo> m_inputs;

@@ -24,7 +24,6 @@ enum FormatCode {
     Cbz = 6,
     Cbr = 7,
     Txt = 8,
-    SevenZip = 10,
 };
 
 } // namespace
@@ -45,8 +44,6 @@ BookMetadata::Result BookMetadata::read(BookDto &book, Prompting *prompting)
         return readComic(book);
     case Pdf:
         return readPdf(book, prompting);
-    case SevenZip:
-        return readWithoutReader(book);
     default: {
         Result result;
         result.status = Status::Unsupported;
@@ -216,17 +213,6 @@ BookMetadata::Result BookMetadata::readPdf(BookDto &book, Prompting *prompting)
             QStringLiteral("PDF with %1 pages: %2").arg(document.pageCount()).arg(book.fullPath),
             Logger::Info);
     return result;
-}
-
-BookMetadata::Result BookMetadata::readWithoutReader(BookDto &book)
-{
-    Logger::instance()->write(
-            QStringLiteral("No %1 reader yet: the book is added with its file name as title and "
-                           "no cover: %2")
-                    .arg(BookFormat::toString(book.format), book.fullPath),
-            Logger::Warning);
-    book.title = fileTitle(book.fullPath);
-    return Result();
 }
 
 QImage BookMetadata::readCover(const QString &path, const QSize &bound)

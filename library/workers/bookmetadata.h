@@ -105,9 +105,6 @@ private:
     // first page as the cover. A protected book the user did not unlock is
     // still added, under its file name; a damaged one is refused.
     static Result readPdf(BookDto &book, Prompting *prompting);
-    // Formats whose reader this program does not have yet: the book is
-    // stored with its file name as title and no cover.
-    static Result readWithoutReader(BookDto &book);
     // What a format reader found, into the record and the result.
     static void take(BookDto &book, Result &result, const QString &title, const QString &author,
                      const QMap<int, QString> &metadata, const QImage &cover);

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QMetaType>
 #include <QString>
 #include <QStringList>
 
@@ -35,3 +36,6 @@ bool flipByte(const QString &path, qint64 offset);
 QByteArray noise(int size, quint32 seed = 1);
 
 } // namespace SevenZipFixture
+
+// For test tables.
+Q_DECLARE_METATYPE(QList<SevenZipFixture::File>)

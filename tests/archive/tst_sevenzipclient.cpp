@@ -16,7 +16,6 @@
 #include <malloc.h>
 
 using SevenZipFixture::File;
-Q_DECLARE_METATYPE(QList<File>)
 
 using namespace sevenzip;
 

@@ -11,7 +11,6 @@
 #include <QTemporaryDir>
 
 using SevenZipFixture::File;
-Q_DECLARE_METATYPE(QList<File>)
 
 namespace {
 
@@ -215,6 +214,9 @@ void TestSevenZipReader::singleBooks_data()
             << "the archive is encrypted" << QString();
     QTest::newRow("zip: one book") << "zip" << QList<File> { { "Novel.epub", book } }
                                    << QStringList() << "epub" << QString() << "Novel.epub";
+    QTest::newRow("zip: one book in a folder")
+            << "zip" << QList<File> { { "shelf/Novel.mobi", book } } << QStringList() << "mobi"
+            << QString() << "shelf/Novel.mobi";
     QTest::newRow("zip: two books") << "zip" << QList<File> { { "a.fb2", book }, { "b.fb2", book } }
                                     << QStringList() << "null" << QString() << QString();
 }
@@ -267,6 +269,12 @@ void TestSevenZipReader::unpackedForReadingBesideTheArchive()
 {
     const QString path = archive({ { QStringLiteral("Story.txt"), "Once upon a time." } });
     QVERIFY(!SingleBookArchive::isArchive(m_dir->filePath(QStringLiteral("a.7z.bak"))));
+    // An unpack that was cut short left its unfinished file.
+    const QString leftover = Paths::partFilePath(Paths::bookPath(path) + "/archive/Story.txt");
+    QVERIFY(QDir().mkpath(QFileInfo(leftover).path()));
+    QFile cut(leftover);
+    QVERIFY(cut.open(QIODevice::WriteOnly));
+    cut.close();
     const QString first = SingleBookArchive::unpackForReading(path);
     QCOMPARE(first, Paths::bookPath(path) + QStringLiteral("/archive/Story.txt"));
     // Opened again: the same file, with the stored time.

@@ -2,6 +2,7 @@
 
 #include "pagination/paginationrequest.h"
 #include "tests/archive/rarfixture.h"
+#include "tests/archive/sevenzipfixture.h"
 #include "tests/archive/zipfixture.h"
 #include "tests/formats/mobi/mobiwriter.h"
 
@@ -141,6 +142,16 @@ int main(int argc, char *argv[])
     named.unicode = true;
     comic.entries.append(named);
     save(root.filePath("fuzz_rar"), "comic.cbr", comic.bytes());
+
+    // Packed by the 7z command: one book, two books, a name leading
+    // outside, stored and encrypted data.
+    const QString sevenZip = root.filePath("fuzz_sevenzip");
+    QDir().mkpath(sevenZip);
+    SevenZipFixture::make(sevenZip + "/one.7z", { { "books/Novel.epub", text } });
+    SevenZipFixture::make(sevenZip + "/two.7z", { { "a.fb2", text }, { "b.txt", "words" } },
+                          { "-mx0" });
+    SevenZipFixture::make(sevenZip + "/outside.7z", { { "../evil.txt", "evil" } }, { "-spf" });
+    SevenZipFixture::make(sevenZip + "/locked.7z", { { "a.mobi", text } }, { "-pX" });
 
     // The first byte picks the document's name: .html, .xhtml, .svg, .xml.
     save(root.filePath("fuzz_helperpage"), "html",

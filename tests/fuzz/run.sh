@@ -31,7 +31,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions="$here/lsan.supp"
 status=0
 targets="fuzz_mobifile fuzz_palmdoc fuzz_huffcdic fuzz_fb2 fuzz_epub fuzz_sidefiles fuzz_pagination
-    fuzz_rar fuzz_package"
+    fuzz_rar fuzz_package fuzz_sevenzip"
 # The helper's page loading is built where Qt WebKit is installed.
 if [ -x "$build/fuzz_helperpage" ]; then
     targets="$targets fuzz_helperpage"

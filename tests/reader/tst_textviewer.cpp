@@ -5,6 +5,7 @@
 #include "reader/pagenavigationpanel.h"
 #include "reader/pagenavigationslider.h"
 #include "reader/textviewer.h"
+#include "tests/archive/sevenzipfixture.h"
 #include "tests/archive/zipfixture.h"
 #include "tests/support/testenvironment.h"
 
@@ -35,7 +36,8 @@ private slots:
     void deadHelperIsRestartedOnce();
     void booksThatCannotBeOpened_data();
     void booksThatCannotBeOpened();
-    void singleBookZip();
+    void singleBookArchive_data();
+    void singleBookArchive();
     void plainTextTakesStoredEncoding();
 
 private:
@@ -355,13 +357,17 @@ void tst_TextViewer::booksThatCannotBeOpened_data()
             << "two.zip"
             << "Book file can not be opened: the archive must hold exactly one EPUB, MOBI, FB2 "
                "or TXT book.";
-    QTest::newRow("7z archive") << "book.7z"
-                                << "Book file can not be opened: 7z archives can not be read.";
+    QTest::newRow("no 7z archive")
+            << "book.7z"
+            << "Book file can not be opened: the archive is damaged or is no 7z archive.";
+    QTest::newRow("encrypted 7z") << "locked.7z"
+                                  << "Book file can not be opened: the archive is encrypted.";
     // More text than the reader takes: refused, and a small archive that
     // holds it is refused before it is unpacked.
     const QString tooLarge = "Book file is too large to be shown. Book can not be opened.";
     QTest::newRow("text book too large") << "huge.txt" << tooLarge;
     QTest::newRow("text book too large in a ZIP") << "huge.zip" << tooLarge;
+    QTest::newRow("text book too large in a 7z") << "huge.7z" << tooLarge;
 }
 
 void tst_TextViewer::booksThatCannotBeOpened()
@@ -389,12 +395,17 @@ void tst_TextViewer::booksThatCannotBeOpened()
         QVERIFY(epub.write(path));
     } else if (name == "two.zip") {
         QVERIFY(ZipFixture::write(path, { { "a.epub", "x" }, { "b.epub", "y" } }));
+    } else if (name == "locked.7z") {
+        QVERIFY(SevenZipFixture::make(path, { { "a.epub", "x" } }, { "-pSECRET" }));
     } else if (name.startsWith("huge.")) {
         const QByteArray line = "A line of a very long plain text book, over and over.\n";
         const QByteArray text = line.repeated(int(fb2::FbDescription::maximumFileSize()
                                                   / line.size() + 1));
         if (name.endsWith(".zip")) {
             QVERIFY(ZipFixture::write(path, { { "huge.txt", text } }));
+            QVERIFY(QFileInfo(path).size() < 1024 * 1024);
+        } else if (name.endsWith(".7z")) {
+            QVERIFY(SevenZipFixture::make(path, { { "huge.txt", text } }, { "-mx1" }));
             QVERIFY(QFileInfo(path).size() < 1024 * 1024);
         } else {
             QFile file(path);
@@ -423,16 +434,27 @@ void tst_TextViewer::booksThatCannotBeOpened()
     viewer.reset();
     QVERIFY(!QFile::exists(BookSideFiles(path).settingsPath()));
     // Nothing of a refused archive was unpacked.
-    if (name == "huge.zip")
+    if (name == "huge.zip" || name == "huge.7z")
         QVERIFY(!QFile::exists(Paths::bookPath(path) + "/archive/huge.txt"));
 }
 
-void tst_TextViewer::singleBookZip()
+void tst_TextViewer::singleBookArchive_data()
 {
-    const QString path = m_dir.filePath("Packed.zip");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("ZIP") << "Packed.zip";
+    QTest::newRow("7z") << "Packed.7z";
+}
+
+void tst_TextViewer::singleBookArchive()
+{
+    QFETCH(QString, name);
+    const QString path = m_dir.filePath(name);
     QFile inner(m_book);
     QVERIFY(inner.open(QIODevice::ReadOnly));
-    QVERIFY(ZipFixture::write(path, { { "Inner Book.epub", inner.readAll() } }));
+    if (name.endsWith(".zip"))
+        QVERIFY(ZipFixture::write(path, { { "Inner Book.epub", inner.readAll() } }));
+    else
+        QVERIFY(SevenZipFixture::make(path, { { "Inner Book.epub", inner.readAll() } }));
 
     Opened opened;
     QVERIFY(open(path, &opened, false));

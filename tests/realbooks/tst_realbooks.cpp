@@ -3,6 +3,7 @@
 #include "reader/booksidefiles.h"
 #include "reader/textviewer.h"
 #include "reader/textviewerinput.h"
+#include "tests/archive/sevenzipfixture.h"
 #include "tests/reader/readingfixture.h"
 #include "tests/support/testenvironment.h"
 
@@ -243,6 +244,24 @@ private slots:
     }
 
     void cleanup() { m_viewer.reset(); }
+
+    // The first book of the set, packed alone in a 7z archive, reads as the
+    // book itself.
+    void packedAloneReadsLikeTheBook()
+    {
+        const QString book = m_books.first();
+        const QFileInfo info(book);
+        const QString packed = m_dir.filePath(info.completeBaseName() + QStringLiteral(".7z"));
+        QFile in(book);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QVERIFY(SevenZipFixture::make(packed, { { info.fileName(), in.readAll() } }));
+        QVERIFY(open(book, QSize(800, 600), 1));
+        const int pages = m_viewer->bookPageCount();
+        const int files = m_viewer->chapterFiles().size();
+        QVERIFY(open(packed, QSize(800, 600), 1));
+        QCOMPARE(m_viewer->bookPageCount(), pages);
+        QCOMPARE(m_viewer->chapterFiles().size(), files);
+    }
 
     void readsFromFirstPageToLast_data() { addRows(bookSet().isEmpty()); }
 

@@ -1,8 +1,10 @@
 // "open BOOK": opens a book through the same factory the reading view uses
-// and prints what the reader made of it.
+// and prints what the reader made of it. A book packed alone in a ZIP or 7z
+// file is unpacked as the reader unpacks it and reported as that book.
 
 #include "tools/probe/probe.h"
 
+#include "archive/singlebookarchive.h"
 #include "comics/comicdocument.h"
 #include "core/paths.h"
 #include "document/textdocument.h"
@@ -26,7 +28,7 @@ int openBook(const QStringList &arguments)
 {
     if (arguments.size() != 1)
         return probe::fail(QStringLiteral("usage: open BOOK"));
-    const QString path = QFileInfo(arguments.first()).absoluteFilePath();
+    QString path = QFileInfo(arguments.first()).absoluteFilePath();
 
     QJsonObject result {
         { QStringLiteral("status"), 1 },         { QStringLiteral("title"), QString() },
@@ -37,6 +39,17 @@ int openBook(const QStringList &arguments)
     if (!QFileInfo(path).isFile()) {
         probe::printJson(result);
         return 1;
+    }
+
+    if (SingleBookArchive::isArchive(path)) {
+        QString problem;
+        const QString unpacked = SingleBookArchive::unpackForReading(path, &problem);
+        if (unpacked.isEmpty()) {
+            result.insert(QStringLiteral("error"), problem);
+            probe::printJson(result);
+            return 1;
+        }
+        path = unpacked;
     }
 
     const QString suffix = QFileInfo(path).suffix().toLower();

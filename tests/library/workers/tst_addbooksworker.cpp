@@ -6,6 +6,7 @@
 #include "library/workers/addbooksworker.h"
 #include "library/workers/bookmetadata.h"
 #include "tests/archive/rarfixture.h"
+#include "tests/archive/sevenzipfixture.h"
 #include "tests/archive/zipfixture.h"
 #include "tests/comics/comicfixture.h"
 #include "tests/document/picturefixture.h"
@@ -184,6 +185,8 @@ private slots:
     void addBookFile_data();
     void addBookFile();
     void drmProtected();
+    void sevenZipBooks_data();
+    void sevenZipBooks();
     void comics_data();
     void comics();
     void pdfBooks_data();
@@ -507,6 +510,87 @@ void TestAddBooksWorker::drmProtected()
                                  folder + QStringLiteral("/c.epub") });
     QCOMPARE(among.error, -1);
     QCOMPARE(among.completeCount, 2);
+}
+
+void TestAddBooksWorker::sevenZipBooks_data()
+{
+    using SevenZipFixture::File;
+    QTest::addColumn<QList<File>>("files");
+    QTest::addColumn<QStringList>("switches");
+    QTest::addColumn<QString>("title"); // empty: not added
+    QTest::addColumn<int>("format");
+
+    mobitest::MobiLayout mobi;
+    mobi.text = "<html><body><p>Text</p></body></html>";
+    mobi.fullName = "Packed Mobi";
+    const QByteArray fb2 = "<?xml version=\"1.0\"?><FictionBook><description><title-info>"
+                           "<book-title>Packed Tale</book-title></title-info></description>"
+                           "<body><section><p>Hello</p></section></body></FictionBook>";
+    QTest::newRow("EPUB") << QList<File> { { "Story.EPUB", epubBytes("Packed Story") } }
+                          << QStringList() << "Packed Story" << 0;
+    QTest::newRow("MOBI") << QList<File> { { "book.mobi", mobitest::makeMobi(mobi) } }
+                          << QStringList() << "Packed Mobi" << 1;
+    QTest::newRow("FB2 below folders") << QList<File> { { "shelf/tales/tale.fb2", fb2 } }
+                                       << QStringList() << "Packed Tale" << 2;
+    QTest::newRow("TXT") << QList<File> { { "notes.txt", "a few words" } } << QStringList()
+                         << "notes" << 8;
+    QTest::newRow("two books") << QList<File> { { "a.epub", epubBytes("A") },
+                                                { "b.epub", epubBytes("B") } }
+                               << QStringList() << QString() << -1;
+    QTest::newRow("name without suffix")
+            << QList<File> { { "README", "words" } } << QStringList() << QString() << -1;
+    QTest::newRow("name leading outside")
+            << QList<File> { { "../escaped.epub", epubBytes("Escaped") } } << QStringList { "-spf" }
+            << QString() << -1;
+    QTest::newRow("encrypted") << QList<File> { { "a.epub", epubBytes("Locked") } }
+                               << QStringList { "-pSECRET" } << QString() << -1;
+    QTest::newRow("encrypted names") << QList<File> { { "a.epub", epubBytes("Locked") } }
+                                     << QStringList { "-pSECRET", "-mhe=on" } << QString() << -1;
+    QTest::newRow("truncated") << QList<File> { { "a.epub", epubBytes("Cut") } }
+                               << QStringList { "truncate" } << QString() << -1;
+}
+
+// A book packed alone in a .7z is stored as the book inside it; any other
+// archive adds nothing and leaves nothing behind.
+void TestAddBooksWorker::sevenZipBooks()
+{
+    using SevenZipFixture::File;
+    QFETCH(QList<File>, files);
+    QFETCH(QStringList, switches);
+    QFETCH(QString, title);
+    QFETCH(int, format);
+
+    const QString folder = m_dir.filePath(QStringLiteral("7z/%1").arg(QTest::currentDataTag()));
+    const QString path = folder + QStringLiteral("/packed.7z");
+    const bool truncate = switches.removeAll(QStringLiteral("truncate")) > 0;
+    QVERIFY(SevenZipFixture::make(path, files, switches));
+    if (truncate) {
+        QVERIFY(SevenZipFixture::truncatedCopy(path, path + QStringLiteral(".cut"),
+                                               QFileInfo(path).size() - 20));
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QFile::rename(path + QStringLiteral(".cut"), path));
+    }
+    QFile::remove(folder + QStringLiteral("/escaped.epub"));
+    const QStringList tmpBefore = tmpFolders();
+
+    AddBooksWorker worker({});
+    QCOMPARE(worker.addBookFile(path), !title.isEmpty());
+    if (title.isEmpty()) {
+        QCOMPARE(BookProvider::instance()->bookCountAll(), 0);
+        QCOMPARE(tmpFolders(), tmpBefore);
+        QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/escaped.epub")));
+        QVERIFY(!QFileInfo::exists(QFileInfo(Paths::tmpDir()).path()
+                                   + QStringLiteral("/escaped.epub")));
+        return;
+    }
+    const BookDto book = bookTitled(title);
+    QCOMPARE(book.format, format);
+    QVERIFY(book.fullPath.startsWith(Paths::tmpDir() + QLatin1Char('/')));
+    QVERIFY(book.fullPath.endsWith(QLatin1Char('/') + files.first().name));
+    QVERIFY(QFileInfo(book.fullPath).isFile());
+    // The same archive again: its unpacked book is in the library already.
+    QVERIFY(!worker.addBookFile(path));
+    QCOMPARE(BookProvider::instance()->bookCountAll(), 1);
 }
 
 void TestAddBooksWorker::comics_data()
