@@ -626,11 +626,16 @@ private slots:
 
     void helperEndsWithItsParent()
     {
+        // The system key of a block comes from its key file's inode, which
+        // can meet a segment another process left behind: then a new key.
         PaginationBlock block;
-        const QString key
-                = QStringLiteral("{11111111-2222-3333-4444-%1}")
-                          .arg(QCoreApplication::applicationPid(), 12, 10, QLatin1Char('0'));
-        QVERIFY(block.create(key, 4096));
+        QString key;
+        for (int attempt = 0; attempt < 10 && key.isEmpty(); ++attempt) {
+            const QString candidate = QUuid::createUuid().toString();
+            if (block.create(candidate, 4096))
+                key = candidate;
+        }
+        QVERIFY(!key.isEmpty());
         m_keys.append(key);
         // A shell starts the helper and goes away; the orphaned helper comes
         // to this process, which reaps it, and must notice the change. The
