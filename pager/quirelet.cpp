@@ -135,6 +135,9 @@ quirelet::ExitCode quirelet::run()
 
 void quirelet::handle(quint32 number, PaginationRequest &request)
 {
+    // The marks of an earlier reply, sent back with the viewer's record, say
+    // nothing about this one.
+    request.takeShortfall();
     const QStringList requestedPositions = request.positions.keys();
     const QStringList hitOrder = answer(request);
     const QByteArray payload = fittedReply(request, hitOrder, requestedPositions);
@@ -465,7 +468,16 @@ QByteArray quirelet::fittedReply(PaginationRequest &request, const QStringList &
     if (payload.size() <= limit)
         return payload;
 
+    // The viewer is told what is missing and how large the whole reply is,
+    // so that it can ask again in a block that holds it all. The marks are
+    // in place before the trimming, which must make room for them too.
+    PaginationRequest::Shortfall shortfall;
+    shortfall.replyBytes = payload.size();
     const int total = request.searchHits.size();
+    shortfall.droppedSearchHits = total;
+    request.setShortfall(shortfall);
+    payload = request.toByteArray();
+
     const QSet<QString> requested(requestedPositions.cbegin(), requestedPositions.cend());
     const auto dropHit = [&](const QString &key) -> qint64 {
         const auto hit = request.searchHits.find(key);
@@ -489,21 +501,37 @@ QByteArray quirelet::fittedReply(PaginationRequest &request, const QStringList &
             dropHit(key);
         payload = request.toByteArray();
     }
-    const int dropped = total - request.searchHits.size();
     if (payload.size() > limit) {
-        log(QStringLiteral("quirelet::run: a reply of %1 bytes does not fit the block of %2 "
-                           "bytes even without its %3 search hits [FAILED]")
-                    .arg(payload.size())
+        // A reply without hits is never larger than its request, which fit:
+        // only the marks can be too much.
+        request.takeShortfall();
+        payload = request.toByteArray();
+        if (payload.size() > limit) {
+            log(QStringLiteral("quirelet::run: a reply of %1 bytes does not fit the block of %2 "
+                               "bytes even without its %3 search hits [FAILED]")
+                        .arg(shortfall.replyBytes)
+                        .arg(m_block.size())
+                        .arg(total),
+                Logger::Error);
+            return QByteArray();
+        }
+        log(QStringLiteral("quirelet::run: all %1 search hits dropped so that the reply fits the "
+                           "block of %2 bytes; the whole reply needs %3 bytes [FAILED]")
+                    .arg(total)
                     .arg(m_block.size())
-                    .arg(total),
+                    .arg(shortfall.replyBytes),
             Logger::Error);
-        return QByteArray();
+        return payload;
     }
+    // The count takes as many bytes as the one measured above.
+    shortfall.droppedSearchHits = total - request.searchHits.size();
+    request.setShortfall(shortfall);
     log(QStringLiteral("quirelet::run: %1 of %2 search hits dropped so that the reply fits the "
-                       "block of %3 bytes")
-                .arg(dropped)
+                       "block of %3 bytes; the whole reply needs %4 bytes")
+                .arg(shortfall.droppedSearchHits)
                 .arg(total)
-                .arg(m_block.size()),
+                .arg(m_block.size())
+                .arg(shortfall.replyBytes),
         Logger::Warning);
-    return payload;
+    return request.toByteArray();
 }

@@ -72,7 +72,8 @@ private:
     void printPages(BookPage *page, const PaginationRequest &request, QPrinter *printer);
     void bringToFront(QWidget *widget);
     // The serialised reply, with search hits dropped from the end of the book
-    // until it fits the block; empty when even that does not help.
+    // until it fits the block and the shortfall marked in it; empty when even
+    // that does not help.
     QByteArray fittedReply(PaginationRequest &request, const QStringList &hitOrder,
                            const QStringList &requestedPositions);
     bool parentGone() const;

@@ -44,16 +44,24 @@ qint64 PaginationClient::helperProcessId() const
     return m_helper ? m_helper->processId() : 0;
 }
 
-bool PaginationClient::ensureBlock(int payloadBytes)
+bool PaginationClient::ensureBlock(int payloadBytes, int replyBytes)
 {
-    if (m_block.isAttached() && payloadBytes <= m_block.maxPayload())
+    const int needed = qMax(payloadBytes, replyBytes);
+    if (m_block.isAttached() && needed <= m_block.maxPayload())
         return true;
     qint64 size = m_blockSize;
     if (payloadBytes > qint64(m_blockSize) - PaginationBlock::HeaderSize) {
         // Room for the request and for the reply, which adds the results.
         size = PaginationBlock::HeaderSize + 2 * qint64(payloadBytes) + 65536;
     }
-    if (size > m_blockSizeLimit) {
+    if (replyBytes > 0) {
+        // A layout made again comes out alike; the margin is for one that
+        // does not, within the limit.
+        const qint64 wanted
+                = PaginationBlock::HeaderSize + qint64(replyBytes) + qint64(replyBytes) / 8 + 65536;
+        size = qMax(size, qMin(wanted, qint64(m_blockSizeLimit)));
+    }
+    if (size > m_blockSizeLimit || PaginationBlock::HeaderSize + qint64(needed) > size) {
         m_error = QStringLiteral("the pagination request was not sent: a request of %1 bytes "
                                  "does not fit the largest block of %2 bytes")
                           .arg(payloadBytes)
@@ -135,9 +143,15 @@ void PaginationClient::stopHelper()
 
 bool PaginationClient::send(const PaginationRequest &request)
 {
+    m_sent = request;
+    m_askedAgain = false;
+    return deliver(request.toByteArray(), 0);
+}
+
+bool PaginationClient::deliver(const QByteArray &payload, int replyBytes)
+{
     m_pollTimer.stop();
-    const QByteArray payload = request.toByteArray();
-    if (!ensureBlock(payload.size()))
+    if (!ensureBlock(payload.size(), replyBytes))
         return false;
     quint32 number = 0;
     switch (m_block.writeRequest(payload, &number)) {
@@ -155,6 +169,17 @@ bool PaginationClient::send(const PaginationRequest &request)
         return false;
     m_pollTimer.start(m_pollInterval);
     return true;
+}
+
+bool PaginationClient::askForWholeReply(int replyBytes)
+{
+    if (m_askedAgain || replyBytes <= m_block.maxPayload()
+        || PaginationBlock::HeaderSize + qint64(replyBytes) > m_blockSizeLimit)
+        return false;
+    // Once: should the layout come out larger still, the reply that fits
+    // is taken rather than asking for ever.
+    m_askedAgain = true;
+    return deliver(m_sent.toByteArray(), replyBytes);
 }
 
 bool PaginationClient::waitForReply(int msecs)
@@ -182,12 +207,18 @@ void PaginationClient::onPollTimer()
     switch (m_block.read(m_sequence, &found, &record)) {
     case PaginationBlock::ReadResult::NotNew:
         return;
-    case PaginationBlock::ReadResult::Read:
+    case PaginationBlock::ReadResult::Read: {
         m_pollTimer.stop();
         m_sequence = found;
+        const PaginationRequest::Shortfall shortfall = record.takeShortfall();
+        if (shortfall.replyBytes > 0 && askForWholeReply(shortfall.replyBytes))
+            return;
+        m_droppedSearchHits = shortfall.droppedSearchHits;
+        m_neededReplyBytes = shortfall.droppedSearchHits > 0 ? shortfall.replyBytes : 0;
         m_reply = record;
         emit replyReceived(m_reply);
         return;
+    }
     case PaginationBlock::ReadResult::Damaged:
         // The number is taken all the same, so the next request counts on
         // from it; the damaged record is never adopted.
@@ -209,10 +240,11 @@ void PaginationClient::onHelperFinished()
     const QString message
             = QStringLiteral("the pagination helper ended (exit code %1)").arg(process->exitCode());
     process->deleteLater();
-    // A reply written just before the end still counts.
+    // A reply written just before the end still counts; one that asks again
+    // has started another helper.
     if (isWaiting())
         onPollTimer();
-    if (isWaiting())
+    if (isWaiting() && !m_helper)
         fail(message);
 }
 

@@ -52,6 +52,11 @@ public:
     // lastError(), when the block cannot be made, the request does not fit
     // even the largest block or the helper does not start; nothing is
     // polled for then, and the next send tries again.
+    //
+    // A reply that did not fit the block (a search with many hits) is not
+    // handed on: the request is asked once more in a block made for the
+    // whole reply, with a new helper. Only when the whole reply is larger
+    // than the limit does the shortened one come, with droppedSearchHits().
     bool send(const PaginationRequest &request);
 
     // True from a successful send() until its reply or a failure.
@@ -62,6 +67,12 @@ public:
 
     // The last reply read, a default record before the first one.
     const PaginationRequest &reply() const { return m_reply; }
+    // Search hits the last reply is without: its whole of
+    // neededReplyBytes() did not fit even the largest block. 0 when every
+    // hit came.
+    int droppedSearchHits() const { return m_droppedSearchHits; }
+    int neededReplyBytes() const { return m_neededReplyBytes; }
+    int blockSizeLimit() const { return m_blockSizeLimit; }
     QString lastError() const { return m_error; }
     QString key() const { return m_block.key(); }
     // Number of the last message this client wrote or read.
@@ -77,7 +88,13 @@ signals:
 private:
     Q_DISABLE_COPY_MOVE(PaginationClient)
 
-    bool ensureBlock(int payloadBytes);
+    // A block that holds a request of `payloadBytes` and, when given, a
+    // reply of `replyBytes`.
+    bool ensureBlock(int payloadBytes, int replyBytes = 0);
+    bool deliver(const QByteArray &payload, int replyBytes);
+    // Asks the last request again in a block for a reply of `replyBytes`;
+    // false when it was asked again already, or the block cannot be made.
+    bool askForWholeReply(int replyBytes);
     bool ensureHelper();
     void stopHelper();
     void onPollTimer();
@@ -88,6 +105,11 @@ private:
     QPointer<QProcess> m_helper;
     QTimer m_pollTimer;
     PaginationRequest m_reply;
+    // The request being answered, for asking it again.
+    PaginationRequest m_sent;
+    bool m_askedAgain = false;
+    int m_droppedSearchHits = 0;
+    int m_neededReplyBytes = 0;
     QString m_program;
     QString m_error;
     quint32 m_sequence = 0;

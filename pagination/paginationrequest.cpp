@@ -8,6 +8,10 @@ namespace {
 constexpr qint64 MinimumStringBytes = 4;
 constexpr qint64 MinimumMapEntryBytes = 8;
 
+// Keys no file of a book is named by.
+const QString DroppedHitsKey = QStringLiteral(":droppedSearchHits");
+const QString ReplyBytesKey = QStringLiteral(":replyBytes");
+
 qint64 bytesLeft(QDataStream &stream)
 {
     const QIODevice *device = stream.device();
@@ -102,6 +106,22 @@ QDataStream &operator>>(QDataStream &stream, PaginationRequest &request)
     readMap(stream, request.searchHits);
     stream >> request.textAlignment >> request.lineSpacing >> request.print;
     return stream;
+}
+
+void PaginationRequest::setShortfall(const Shortfall &shortfall)
+{
+    reservedPages.insert(DroppedHitsKey, shortfall.droppedSearchHits);
+    reservedPages.insert(ReplyBytesKey, shortfall.replyBytes);
+}
+
+PaginationRequest::Shortfall PaginationRequest::takeShortfall()
+{
+    Shortfall shortfall;
+    if (reservedPages.isEmpty())
+        return shortfall;
+    shortfall.droppedSearchHits = qMax(0, reservedPages.take(DroppedHitsKey));
+    shortfall.replyBytes = qMax(0, reservedPages.take(ReplyBytesKey));
+    return shortfall;
 }
 
 QByteArray PaginationRequest::toByteArray() const

@@ -30,7 +30,8 @@ struct PaginationRequest
     // The book's HTML files in reading order, also the keys of `pageCounts`.
     QStringList documents;
     QMap<QString, qint32> pageCounts;
-    // Carried by both sides and read by neither.
+    // Carried by both sides; only the marks of a reply's shortfall (below)
+    // are ever put in it.
     QMap<QString, qint32> reservedPages;
     // Position URL to book-wide page (1-based); the helper replaces the map.
     QMap<QString, qint32> positions;
@@ -42,6 +43,20 @@ struct PaginationRequest
     qint32 lineSpacing = 100;
     // Asks the helper to print the book; the helper answers with it cleared.
     bool print = false;
+
+    // What a reply could not carry. When the whole reply does not fit the
+    // block, the helper leaves search hits out from the end of the book and
+    // says how many, and how many bytes the whole reply needs. The marks
+    // travel in `reservedPages`, so the record keeps its layout.
+    struct Shortfall
+    {
+        qint32 droppedSearchHits = 0;
+        // 0: the reply is whole.
+        qint32 replyBytes = 0;
+    };
+    void setShortfall(const Shortfall &shortfall);
+    // Takes the marks out of the record; a whole reply's when it has none.
+    Shortfall takeShortfall();
 
     // The serialised form, written by a write-only stream.
     QByteArray toByteArray() const;

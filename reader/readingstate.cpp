@@ -13,19 +13,32 @@ namespace {
 constexpr int SearchResultBase = 200000;
 
 // The book's text goes into rich text: it is escaped, and the hit is made
-// bold wherever the search text occurs, whatever its case.
-QString markedHitText(const QString &text, const QString &search)
+// bold wherever the search text occurs, whatever its case. One marker serves
+// every hit of a search: a book can have tens of thousands.
+class HitMarker
 {
-    const QString escaped = text.toHtmlEscaped();
-    const QString needle = search.toHtmlEscaped();
-    if (needle.isEmpty())
-        return escaped;
-    QString marked = escaped;
-    marked.replace(QRegularExpression(QRegularExpression::escape(needle),
-                                      QRegularExpression::CaseInsensitiveOption),
-                   QStringLiteral("<b>%1</b>").arg(needle));
-    return marked;
-}
+public:
+    explicit HitMarker(const QString &search)
+        : m_needle(search.toHtmlEscaped())
+        , m_expression(QRegularExpression::escape(m_needle),
+                       QRegularExpression::CaseInsensitiveOption)
+        , m_bold(QStringLiteral("<b>%1</b>").arg(m_needle))
+    {
+    }
+
+    QString marked(const QString &text) const
+    {
+        QString marked = text.toHtmlEscaped();
+        if (!m_needle.isEmpty())
+            marked.replace(m_expression, m_bold);
+        return marked;
+    }
+
+private:
+    QString m_needle;
+    QRegularExpression m_expression;
+    QString m_bold;
+};
 
 } // namespace
 
@@ -200,9 +213,10 @@ QList<SearchResult> ReadingState::makeSearchResults(const PaginationRequest &rep
         jump.isPageJump = false;
         results.append(jump);
     }
+    const HitMarker marker(reply.searchText);
     for (auto it = reply.searchHits.constBegin(); it != reply.searchHits.constEnd(); ++it) {
         SearchResult hit;
-        hit.text = markedHitText(it.value(), reply.searchText);
+        hit.text = marker.marked(it.value());
         hit.page = viewerPage(reply.positions.value(it.key(), 0), columnCount);
         hit.title = chapterTitle(hit.page);
         hit.extra = it.key();

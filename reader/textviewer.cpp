@@ -917,9 +917,26 @@ void TextViewer::onPaginationReply(const PaginationRequest &reply)
     m_state.columnCount = m_columnCount;
     m_state.applyPages(m_request);
     if (!m_request.searchText.isEmpty()) {
+        if (m_paginator->droppedSearchHits() > 0) {
+            log(QStringLiteral("TextViewer::onSearch: the search for \"%1\" in %2 shows %3 "
+                               "hits; %4 more are left out: all of them need %5 bytes, more "
+                               "than the largest pagination block of %6 bytes [FAILED]")
+                        .arg(m_request.searchText, m_bookPath)
+                        .arg(m_request.searchHits.size())
+                        .arg(m_paginator->droppedSearchHits())
+                        .arg(m_paginator->neededReplyBytes())
+                        .arg(m_paginator->blockSizeLimit()),
+                Logger::Error);
+        }
         // The results stay; the next layout (a resize, a font step) is a
         // plain one again, which also finds the notes' pages.
         m_request.searchText.clear();
+        // The hits live on in the results: a later request (a layout, a
+        // print) would carry thousands of them back to the helper.
+        for (auto it = m_request.searchHits.constBegin(); it != m_request.searchHits.constEnd();
+             ++it)
+            m_request.positions.remove(it.key());
+        m_request.searchHits.clear();
         emit finishedSearch();
     }
     updatePageRange();

@@ -4,6 +4,10 @@
 // in a web page of the view's size.
 // Goal: the search within 1.3 times the floor.
 //
+// The hits of the first search do not fit the helper's first block: the
+// search is asked again in a block made for them, which later searches keep.
+// That first search is printed apart; the median is over the later ones.
+//
 // usage: bench_booksearch [rounds]
 
 #include "library/db/bookdto.h"
@@ -99,7 +103,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
+    const int rounds = argc > 1 ? std::max(2, atoi(argv[1])) : 4;
     QTemporaryDir dir;
     qputenv("HOME", dir.path().toLocal8Bit());
     const QString path = dir.filePath(QStringLiteral("Long.epub"));
@@ -145,12 +149,20 @@ int main(int argc, char *argv[])
                                   word);
         floor.push_back(timer.nsecsElapsed() / 1e6);
     }
+    const double first = ours.front();
+    ours.erase(ours.begin());
     const double o = median(ours), f = median(floor);
-    std::printf("in-book search for \"%s\", %d pages, %d files, median of %d rounds\n",
-                qPrintable(word), viewer.bookPageCount(), int(viewer.chapterFiles().size()),
-                rounds);
-    std::printf("  search: %8.1f ms (%d hits)  floor %8.1f ms (%d hits)  ratio %.2f  goal <= 1.3: "
-                "%s\n",
-                o, hits, f, floorHits, o / f, o / f <= 1.3 ? "met" : "NOT met");
+    std::printf("in-book search for \"%s\", %d pages, %d files, %d hits (floor %d), floor median "
+                "of %d rounds\n",
+                qPrintable(word), viewer.bookPageCount(), int(viewer.chapterFiles().size()), hits,
+                floorHits, rounds);
+    std::printf("  first search (block made larger, asked again): %8.1f ms  floor %8.1f ms  "
+                "ratio %.2f  goal <= 1.3: %s\n",
+                first, f, first / f, first / f <= 1.3 ? "met" : "NOT met");
+    std::printf("  later searches, median of %d:                 %8.1f ms  floor %8.1f ms  "
+                "ratio %.2f  goal <= 1.3: %s\n",
+                int(ours.size()), o, f, o / f, o / f <= 1.3 ? "met" : "NOT met");
+    if (hits != floorHits)
+        std::printf("  %d hits missing\n", floorHits - hits);
     return 0;
 }

@@ -77,6 +77,9 @@ private:
             qWarning("no reply: %s", qPrintable(client.lastError()));
             return false;
         }
+        // A reply that asked again came through another block and helper.
+        m_keys.append(client.key());
+        m_helpers.append(client.helperProcessId());
         return true;
     }
 
@@ -405,34 +408,77 @@ private slots:
         QCOMPARE(client.reply().searchHits.size(), 1);
     }
 
-    void searchHitsAreDroppedToFit()
+    // A search whose reply does not fit the block is asked again in a block
+    // made for the whole reply; only beyond the largest block are hits left
+    // out, the first ones of the book kept and the number of the others told.
+    void searchHitsAllArrive_data()
     {
+        QTest::addColumn<bool>("limited");
+        QTest::newRow("the block grows for them") << false;
+        QTest::newRow("beyond the largest block") << true;
+    }
+
+    void searchHitsAllArrive()
+    {
+        QFETCH(bool, limited);
+        constexpr int Hits = 300;
         QString body;
-        for (int i = 1; i <= 300; ++i)
+        for (int i = 1; i <= Hits; ++i)
             body += QStringLiteral("<p>whale number %1 swims past the ship</p>").arg(i);
         writeFile(QStringLiteral("many.html"), body);
 
         PaginationRequest request = bookRequest({ QStringLiteral("many.html") });
+        PaginationClient plain;
+        QVERIFY(exchange(plain, request));
+        const int pages = plain.reply().pageCounts.value(QStringLiteral("many.html"));
+        QVERIFY(pages > 1);
+
         request.searchText = QStringLiteral("whale");
-        request.positions.insert(QStringLiteral("many.html?vorid=true#300"), 0);
+        const QString asked = QStringLiteral("many.html?vorid=true#%1").arg(Hits);
+        request.positions.insert(asked, 0);
         PaginationClient client;
         const int blockSize = PaginationBlock::HeaderSize + request.toByteArray().size() + 4000;
         client.setBlockSize(blockSize);
-        QVERIFY(exchange(client, request));
+        if (limited)
+            client.setBlockSizeLimit(blockSize);
+        QVERIFY(client.send(request));
+        const QString firstKey = client.key();
+        m_keys.append(firstKey);
+        m_helpers.append(client.helperProcessId());
+        QVERIFY(client.waitForReply(30000));
+        m_keys.append(client.key());
+        m_helpers.append(client.helperProcessId());
         const PaginationRequest &reply = client.reply();
-        QVERIFY(reply.searchHits.size() > 0);
-        QVERIFY(reply.searchHits.size() < 300);
-        QVERIFY(reply.toByteArray().size() <= blockSize - PaginationBlock::HeaderSize);
-        // The first hits of the book are kept, the later ones go, with their
-        // pages unless the viewer asked for them.
+        // The marks of the shortfall never reach the viewer.
+        QVERIFY(reply.reservedPages.isEmpty());
+        QCOMPARE(reply.pageCounts.value(QStringLiteral("many.html")), pages);
+        QVERIFY(reply.positions.contains(asked));
+
         const int kept = reply.searchHits.size();
+        int lastPage = 1;
         for (int i = 1; i <= kept; ++i) {
             const QString key = QStringLiteral("many.html?vorid=true#%1").arg(i);
             QVERIFY2(reply.searchHits.contains(key), qPrintable(key));
-            QVERIFY(reply.positions.contains(key));
+            const int page = reply.positions.value(key);
+            QVERIFY2(page >= lastPage && page <= pages, qPrintable(key));
+            lastPage = page;
         }
+        if (!limited) {
+            QCOMPARE(kept, Hits);
+            QCOMPARE(lastPage, pages);
+            QCOMPARE(client.droppedSearchHits(), 0);
+            QVERIFY(client.key() != firstKey);
+            QVERIFY(!QSharedMemory(firstKey).attach());
+            return;
+        }
+        QVERIFY(kept > 0);
+        QVERIFY(kept < Hits);
+        QCOMPARE(client.key(), firstKey);
+        QCOMPARE(client.droppedSearchHits(), Hits - kept);
+        QVERIFY(client.neededReplyBytes() > blockSize);
+        QVERIFY(reply.toByteArray().size() <= blockSize - PaginationBlock::HeaderSize);
+        // The later hits go with their pages, unless the viewer asked for one.
         QVERIFY(!reply.positions.contains(QStringLiteral("many.html?vorid=true#%1").arg(kept + 1)));
-        QVERIFY(reply.positions.contains(QStringLiteral("many.html?vorid=true#300")));
         QVERIFY(todaysLog().contains(QStringLiteral("search hits dropped")));
     }
 

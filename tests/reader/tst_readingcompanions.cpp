@@ -20,6 +20,7 @@
 #include "reader/tocmodel.h"
 #include "reader/tocview.h"
 #include "reader/usercontext.h"
+#include "tests/archive/zipfixture.h"
 #include "tests/reader/readingfixture.h"
 #include "tests/support/testenvironment.h"
 #include "widgets/stylesheet.h"
@@ -48,6 +49,7 @@ private slots:
     void notesPanelEditsAndDeletes();
     void bookmarksKeepTheirPlaces();
     void contentsAndSearchLeadToTheirPages();
+    void everyHitReachesThePanel();
 
 private:
     bool open();
@@ -461,6 +463,69 @@ void tst_ReadingCompanions::contentsAndSearchLeadToTheirPages()
     search.onResultsDoubleClick(search.model()->index(0, 0));
     QVERIFY(ReadingFixture::waitForFile(viewer()));
     QTRY_COMPARE(viewer()->absolutePage(), 2);
+}
+
+// A word in every long paragraph of a book: the texts of its hits alone
+// are more than the helper's first block holds, and every one is listed.
+void tst_ReadingCompanions::everyHitReachesThePanel()
+{
+    constexpr int Chapters = 4;
+    constexpr int Paragraphs = 60;
+    const QString filler
+            = QStringLiteral("the river ran quietly under the old stone bridge, ").repeated(60);
+    ZipFixture::Epub epub;
+    epub.title = QStringLiteral("Lanterns");
+    epub.chapters.clear();
+    epub.ncx.clear();
+    for (int c = 1; c <= Chapters; ++c) {
+        QString body = QStringLiteral("<h1>Chapter %1</h1>").arg(c);
+        for (int p = 0; p < Paragraphs; ++p)
+            body += QStringLiteral("<p>Lantern %1.%2: %3</p>").arg(c).arg(p).arg(filler);
+        epub.chapters.append(body);
+        epub.ncx += QStringLiteral("<navPoint id='n%1'><navLabel><text>Chapter %1</text>"
+                                   "</navLabel><content src='ch%1.xhtml'/></navPoint>")
+                            .arg(c);
+    }
+    BookDto book;
+    book.fullPath = m_dir.filePath(QStringLiteral("Lanterns.epub"));
+    book.title = epub.title;
+    book.format = BookFormat::fromString(QStringLiteral("epub"));
+    QVERIFY(epub.write(book.fullPath));
+    book.id = BookProvider::instance()->addBook(book);
+    QVERIFY(book.id > 0);
+    QVERIFY(m_frame->openBook(BookProvider::instance()->findBookById(book.id)));
+    QVERIFY(viewer());
+    QVERIFY(viewer()->isLayoutReady()
+            || QSignalSpy(viewer(), &TextViewer::loadFinished).wait(10000));
+    QVERIFY(ReadingFixture::waitForPages(viewer()));
+    const int pages = viewer()->totalPages();
+
+    SearchView search(m_context.get());
+    QSignalSpy finished(viewer(), &TextViewer::finishedSearch);
+    m_context->setSearchingText(QStringLiteral("lantern"));
+    search.show();
+    QVERIFY(finished.wait(60000));
+    const SearchModel *model = search.model();
+    QTRY_COMPARE(model->rowCount(), Chapters * Paragraphs);
+    QCOMPARE(viewer()->paginationClient()->droppedSearchHits(), 0);
+    // In reading order, each on its page; the book's pages stay as they were.
+    int lastPage = 1;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex hit = model->index(row, 0);
+        const QString expected = QStringLiteral("<b>lantern</b> %1.%2:")
+                                         .arg(row / Paragraphs + 1)
+                                         .arg(row % Paragraphs);
+        QVERIFY2(hit.data(SearchModel::TextRole).toString().startsWith(expected),
+                 qPrintable(expected));
+        const int page = hit.data(SearchModel::PageRole).toInt();
+        QVERIFY(page >= lastPage && page <= pages);
+        lastPage = page;
+    }
+    QCOMPARE(viewer()->totalPages(), pages);
+    QVERIFY(!viewer()->isPaginating());
+    // The next layout does not carry the hits back to the helper.
+    QVERIFY(viewer()->paginationRequest().searchHits.isEmpty());
+    QVERIFY(viewer()->paginationRequest().positions.size() < Chapters * Paragraphs);
 }
 
 VL_TEST_WIDGETS_MAIN(tst_ReadingCompanions)
