@@ -1,16 +1,19 @@
 // "frame BOOK [--size WxH] [--profile day|night|sepia] [--columns 1|2]
-// [--full-screen] [--turn N] [--screenshot FILE]": opens a book (a text
-// book or a comic) in the reading frame (viewer, tool bar, reading
+// [--full-screen] [--turn N] [--password P] [--screenshot FILE]": opens a
+// book (a text book, a comic or a PDF book) in the reading frame (viewer, tool bar, reading
 // controller) as the main window does, waits for its pages, turns N pages
 // forward, and prints what the frame shows. The reading settings are put back as they were
 // afterwards; the library is not touched (the book has no library record).
 
+#include "tools/probe/pdfprobe.h"
 #include "tools/probe/probe.h"
 
 #include "comics/imageviewer.h"
 #include "core/settings.h"
 #include "document/imagedocument.h"
 #include "library/db/bookformat.h"
+#include "pdf/pdfdocument.h"
+#include "pdf/pdfviewer.h"
 #include "reader/bookviewer.h"
 #include "reader/readtoolbar.h"
 #include "reader/textviewer.h"
@@ -28,6 +31,7 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -52,7 +56,7 @@ int frameBook(const QStringList &arguments)
 {
     const QString usage = QStringLiteral(
             "usage: frame BOOK [--size WxH] [--profile day|night|sepia] [--columns 1|2] "
-            "[--full-screen] [--turn N] [--screenshot FILE]");
+            "[--full-screen] [--turn N] [--password P] [--screenshot FILE]");
     const QStringList profiles
             = { QStringLiteral("day"), QStringLiteral("night"), QStringLiteral("sepia") };
     QString bookPath;
@@ -62,6 +66,7 @@ int frameBook(const QStringList &arguments)
     bool fullScreen = false;
     int turns = 0;
     QString screenshot;
+    QString password;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         const bool hasValue = i + 1 < arguments.size();
@@ -85,6 +90,8 @@ int frameBook(const QStringList &arguments)
                 return probe::fail(usage);
         } else if (argument == QLatin1String("--screenshot") && hasValue) {
             screenshot = arguments.at(++i);
+        } else if (argument == QLatin1String("--password") && hasValue) {
+            password = arguments.at(++i);
         } else if (bookPath.isEmpty() && !argument.startsWith(QLatin1String("--"))) {
             bookPath = argument;
         } else {
@@ -117,6 +124,7 @@ int frameBook(const QStringList &arguments)
     book.title = info.completeBaseName();
     book.format = BookFormat::fromString(info.suffix());
 
+    const probe::PdfPasswordAnswer answer(password);
     UserContext context;
     QStringList messages;
     const auto record = [&messages](const QString &title, const QString &text) {
@@ -139,16 +147,31 @@ int frameBook(const QStringList &arguments)
     int totalPages = 0;
     int progress = 0;
     int columnCount = 0;
-    if (ImageViewer *comic = frame->imageViewer()) {
-        ImageDocument *document = comic->document();
-        const auto ready = [&] {
+    // A page viewer (a comic or a PDF book): ready once the current page is
+    // on screen and its shade gone.
+    PageView *pageView = nullptr;
+    ImageDocument *document = nullptr;
+    std::function<bool()> ready;
+    if (PDFViewer *pdfBook = frame->pdfViewer()) {
+        pageView = pdfBook;
+        document = pdfBook->document();
+        ready = [pdfBook, document] {
+            return !pdfBook->isRendering() && pdfBook->shownPage() == document->currentPage()
+                    && !pdfBook->shade()->isVisible();
+        };
+    } else if (ImageViewer *comic = frame->imageViewer()) {
+        pageView = comic;
+        document = comic->document();
+        ready = [comic, document] {
             return !comic->isPreparingPage() && comic->shownPage() == document->currentPage()
                     && !comic->shade()->isVisible();
         };
+    }
+    if (pageView) {
         if (!waitUntil(ready, 30000))
             return probe::fail(QStringLiteral("the first page did not load"));
         for (int i = 0; i < turns; ++i) {
-            comic->next();
+            pageView->next();
             waitUntil(ready, 10000);
         }
         page = document->currentPage();
@@ -204,5 +227,5 @@ int frameBook(const QStringList &arguments)
 
 VL_PROBE_COMMAND("frame",
                  "BOOK [--size WxH] [--profile day|night|sepia] [--columns 1|2] [--full-screen] "
-                 "[--turn N] [--screenshot FILE]",
+                 "[--turn N] [--password P] [--screenshot FILE]",
                  frameBook);

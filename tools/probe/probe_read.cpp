@@ -1,9 +1,11 @@
 // "read BOOK [--size WxH] [--goto PAGE] [--screenshot FILE]": opens a book in
-// the reading view's text viewer, waits until it is paginated, optionally
+// the reading view's text viewer (a PDF book in the PDF viewer, see
+// probe_pdfread.cpp), waits until it is paginated, optionally
 // goes to a book-wide page and saves what the view shows, and prints where
 // the reader is. The viewer writes the book's side files when it closes, so
 // the next run opens where this one ended.
 
+#include "tools/probe/pdfprobe.h"
 #include "tools/probe/probe.h"
 
 #include "core/settings.h"
@@ -40,6 +42,12 @@ template<typename Signal> bool waitFor(TextViewer *viewer, Signal signal, int ms
 
 int readBook(const QStringList &arguments)
 {
+    // PDF books are read in their own viewer.
+    for (const QString &argument : arguments) {
+        if (!argument.startsWith(QLatin1String("--"))
+            && argument.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+            return probe::readPdfBook(arguments);
+    }
     const QString usage = QStringLiteral("usage: read BOOK [--size WxH] [--goto PAGE] "
                                          "[--screenshot FILE]");
     QString bookPath;
@@ -141,4 +149,8 @@ int readBook(const QStringList &arguments)
 
 } // namespace
 
-VL_PROBE_COMMAND("read", "BOOK [--size WxH] [--goto PAGE] [--screenshot FILE]", readBook);
+VL_PROBE_COMMAND(
+        "read",
+        "BOOK [--size WxH] [--goto PAGE] [--screenshot FILE]; BOOK.pdf also [--columns 1|2] "
+        "[--zoom S | --original] [--search WORD] [--password P]",
+        readBook);
