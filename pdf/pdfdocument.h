@@ -61,6 +61,13 @@ public:
         double scale = 1.0;
         int renderState = FitToPage;
         QSize viewPort = QSize(-1, -1);
+
+        bool operator==(const ViewState &other) const
+        {
+            return page == other.page && columns == other.columns && scale == other.scale
+                    && renderState == other.renderState && viewPort == other.viewPort;
+        }
+        bool operator!=(const ViewState &other) const { return !(*this == other); }
     };
 
     // The zoom factor the viewer goes up to.

@@ -18,6 +18,12 @@ namespace {
 
 constexpr double ZoomStep = 0.1;
 constexpr double MinimumScale = 0.1;
+// Views of up to this many pixels are drawn ahead: a fitted pair of pages
+// on a large screen, not a page zoomed far in.
+constexpr qint64 AheadPixels = 8 * 1000 * 1000;
+// Drawing ahead starts once the reader has stayed on a view this long, so
+// that quick keys and zoom steps never wait for it.
+constexpr int AheadDelayMsecs = 150;
 
 PDFViewer::PrintDialog &printDialog()
 {
@@ -47,6 +53,9 @@ PDFViewer::PDFViewer(const QString &filePath, QWidget *parent)
     m_pageItem->setTransformationMode(Qt::SmoothTransformation);
     m_scene->addItem(m_pageItem);
     m_watcher = new QFutureWatcher<QImage>(this);
+    m_aheadTimer.setSingleShot(true);
+    m_aheadTimer.setInterval(AheadDelayMsecs);
+    connect(&m_aheadTimer, &QTimer::timeout, this, &PDFViewer::drawAhead);
 
     onSettingsChanged();
     connect(m_document.get(), &ImageDocument::pageNumberChanged, this,
@@ -88,13 +97,16 @@ void PDFViewer::closeDocument()
     // The render task reads the document: it must end before the document
     // goes.
     m_renderWaiting = false;
+    m_aheadTimer.stop();
     m_watcher->waitForFinished();
+    m_taskPending = false;
+    m_ahead = QImage();
     m_document.reset();
 }
 
 bool PDFViewer::isRendering() const
 {
-    return m_renderWaiting || m_watcher->isRunning();
+    return m_renderWaiting || (m_taskPending && !m_taskAhead);
 }
 
 // ---- navigation and zoom ----
@@ -217,49 +229,122 @@ void PDFViewer::loadPage()
 {
     if (!m_document || !m_document->isLoaded())
         return;
+    m_aheadTimer.stop();
+    const pdf::PdfDocument::ViewState state = currentViewState();
+    if (!m_ahead.isNull() && m_aheadState == state) {
+        const QImage image = m_ahead;
+        m_ahead = QImage();
+        m_renderWaiting = false;
+        showPicture(image, state);
+        return;
+    }
+    // Drawn for a view the reader did not go to.
+    m_ahead = QImage();
     // A running render cannot be stopped, and the window does not wait for
     // it either: its picture is dropped and the latest request starts when
     // it ends.
-    if (m_watcher->isRunning()) {
+    if (m_taskPending) {
         m_renderWaiting = true;
         return;
     }
     m_renderWaiting = false;
+    startRender(state, false);
+}
+
+pdf::PdfDocument::ViewState PDFViewer::currentViewState()
+{
     // The room a page has without scroll bars: a fitted page needs none.
     m_document->setViewPortSize(maximumViewportSize());
-    const pdf::PdfDocument::ViewState state = m_document->viewState();
-    m_taskPage = state.page;
+    return m_document->viewState();
+}
+
+void PDFViewer::startRender(const pdf::PdfDocument::ViewState &state, bool ahead)
+{
+    m_taskState = state;
+    m_taskAhead = ahead;
+    // Until its end is handled here, not merely until the pool is done: a
+    // picture still on its way counts.
+    m_taskPending = true;
     pdf::PdfDocument *document = m_document.get();
     m_watcher->setFuture(
             QtConcurrent::run([document, state] { return document->renderView(state); }));
 }
 
+void PDFViewer::drawAhead()
+{
+    if (!m_document || m_taskPending || m_renderWaiting)
+        return;
+    const QSize shown = m_pageItem->pixmap().size();
+    if (qint64(shown.width()) * shown.height() > AheadPixels)
+        return;
+    pdf::PdfDocument::ViewState state = m_document->viewState();
+    const int count = m_document->pageCount();
+    if (state.page >= count)
+        return;
+    // The page the next turn goes to, as the document turns.
+    state.page += (state.columns == 2 && state.page != count - 1) ? 2 : 1;
+    if (!m_ahead.isNull() && m_aheadState == state)
+        return;
+    m_ahead = QImage();
+    startRender(state, true);
+}
+
 void PDFViewer::loadingStarted()
 {
-    if (showsFade() && !m_userZoom)
+    if (!m_taskAhead && showsFade() && !m_userZoom)
         fadeIn();
 }
 
 void PDFViewer::loadingFinished()
 {
+    const QFuture<QImage> future = m_watcher->future();
+    const bool done = future.isFinished() && future.resultCount() > 0;
+    m_taskPending = false;
+    if (!m_document)
+        return;
+    if (m_taskAhead) {
+        m_taskAhead = false;
+        if (done) {
+            m_ahead = future.result();
+            m_aheadState = m_taskState;
+        }
+        if (m_renderWaiting)
+            loadPage();
+        return;
+    }
+    // A picture of a view the reader has left (a newer request waits, or
+    // a view drawn ahead was shown meanwhile) is not shown.
+    if (!m_renderWaiting && m_taskState != currentViewState()) {
+        // The view on screen already is the one asked for now.
+        if (m_shownState == currentViewState())
+            m_aheadTimer.start();
+        else
+            loadPage();
+        return;
+    }
     if (m_renderWaiting) {
         loadPage();
         return;
     }
-    const QFuture<QImage> future = m_watcher->future();
-    if (!future.isFinished() || future.resultCount() == 0)
-        return;
-    m_pageItem->setPixmap(QPixmap::fromImage(future.result()));
+    if (done)
+        showPicture(future.result(), m_taskState);
+}
+
+void PDFViewer::showPicture(const QImage &image, const pdf::PdfDocument::ViewState &state)
+{
+    m_shownState = state;
+    m_pageItem->setPixmap(QPixmap::fromImage(image));
     qDebug() << "PDFViewer::moveImageToCenter"
              << "scene bound rect:" << m_scene->sceneRect();
     qDebug() << "PDFViewer::moveImageToCenter"
              << "image bound rect:" << m_pageItem->boundingRect();
     // A page smaller than the view stands in its middle.
     setSceneRect(0, 0, m_pageItem->pixmap().width(), m_pageItem->pixmap().height());
-    m_shownPage = m_taskPage;
+    m_shownPage = state.page;
     if (showsFade())
         fadeOut();
     emit pageShown(m_shownPage);
+    m_aheadTimer.start();
 }
 
 void PDFViewer::loadingCanceled()

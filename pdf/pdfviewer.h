@@ -1,11 +1,13 @@
 #pragma once
 
+#include "pdf/pdfdocument.h"
 #include "widgets/pageview.h"
 
 #include <QFuture>
 #include <QFutureWatcher>
 #include <QImage>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -13,10 +15,6 @@
 class QGraphicsPixmapItem;
 class QGraphicsScene;
 class QPrinter;
-
-namespace pdf {
-class PdfDocument;
-}
 
 // The widget in which a PDF book is read: one picture of the current view
 // (the current page, or two pages side by side) rendered at the view's
@@ -28,8 +26,10 @@ class PdfDocument;
 // Pictures are rendered on Qt's global thread pool from a copy of the view
 // settings taken when the render starts. At most one render runs: one asked
 // for while another runs waits for it without blocking the window, and only
-// the latest is shown. The viewer waits for a running render before its
-// document goes (closeDocument(), the destructor).
+// the latest is shown. While the reader reads (from a moment after a view
+// shows), the view after the shown one is drawn ahead when its picture is
+// of a modest size, so the next turn shows at once. The viewer waits for a running render before
+// its document goes (closeDocument(), the destructor).
 //
 // GUI thread only.
 class PDFViewer : public PageView
@@ -57,8 +57,11 @@ public:
     // A zoom of the user's to the scale.
     void setZoom(double scale);
 
-    // Whether a render runs or waits.
+    // Whether a render of the view runs or waits (drawing ahead does not
+    // count).
     bool isRendering() const;
+    // Whether the view after the shown one is drawn and waiting.
+    bool hasViewAhead() const { return !m_ahead.isNull(); }
     // The page (the left page of two) the picture shows; 0 before the first.
     int shownPage() const { return m_shownPage; }
     QGraphicsPixmapItem *pageItem() const { return m_pageItem; }
@@ -109,6 +112,12 @@ private:
     Q_DISABLE_COPY_MOVE(PDFViewer)
 
     void zoomTo(double scale);
+    // The view as it is now, the view port set to the viewer's room.
+    pdf::PdfDocument::ViewState currentViewState();
+    void startRender(const pdf::PdfDocument::ViewState &state, bool ahead);
+    void showPicture(const QImage &image, const pdf::PdfDocument::ViewState &state);
+    // Draws the view after the shown one, when nothing else is to be done.
+    void drawAhead();
 
     QString m_filePath;
     std::unique_ptr<pdf::PdfDocument> m_document;
@@ -118,7 +127,14 @@ private:
     // A render was asked for while one ran: it starts when that one ends,
     // and the running one's picture is not shown.
     bool m_renderWaiting = false;
-    int m_taskPage = 0;
+    pdf::PdfDocument::ViewState m_taskState;
+    bool m_taskPending = false;
+    // The running task draws ahead.
+    bool m_taskAhead = false;
+    QTimer m_aheadTimer;
+    QImage m_ahead;
+    pdf::PdfDocument::ViewState m_shownState;
+    pdf::PdfDocument::ViewState m_aheadState;
     int m_shownPage = 0;
     bool m_userZoom = false;
     QString m_lastError;

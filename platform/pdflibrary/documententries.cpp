@@ -310,17 +310,21 @@ namespace entry {
             return std::wstring();
         if (ExtractOptions != 2)
             return page->text(QRectF()).toStdWString();
+        // Appended piece by piece: a page holds hundreds of words, and a
+        // search reads every page.
         QString records;
         const QList<Poppler::TextBox *> boxes = page->textList();
+        records.reserve(boxes.size() * 48);
         for (Poppler::TextBox *box : boxes) {
             const QRectF r = box->boundingBox();
-            records += QStringLiteral("%1,%2,%3,%4,%5,%6\n")
-                               .arg(r.left(), 0, 'f', 2)
-                               .arg(r.top(), 0, 'f', 2)
-                               .arg(r.right(), 0, 'f', 2)
-                               .arg(r.bottom(), 0, 'f', 2)
-                               .arg(box->text().size())
-                               .arg(recordField(box->text()));
+            for (const qreal value : { r.left(), r.top(), r.right(), r.bottom() }) {
+                records += QString::number(value, 'f', 2);
+                records += QLatin1Char(',');
+            }
+            records += QString::number(box->text().size());
+            records += QLatin1Char(',');
+            records += recordField(box->text());
+            records += QLatin1Char('\n');
         }
         qDeleteAll(boxes);
         return records.toStdWString();

@@ -279,7 +279,7 @@ private slots:
         QTest::addColumn<bool>("showFade");
         QTest::addColumn<bool>("zoom");
         QTest::addColumn<bool>("shaded");
-        QTest::newRow("a page turn shades") << true << false << true;
+        QTest::newRow("a page change shades") << true << false << true;
         QTest::newRow("a zoom does not") << true << true << false;
         QTest::newRow("fades off") << false << false << false;
     }
@@ -299,11 +299,45 @@ private slots:
         if (zoom)
             m_viewer->zoomIn();
         else
-            m_viewer->next();
+            m_viewer->document()->setPage(5);
         QVERIFY(waitForRender(shown));
         QTEST(shaded, "shaded");
         // The shade goes again.
         QTRY_VERIFY(!m_viewer->shade()->isVisible());
+    }
+
+    // While the reader reads, the next view is drawn: the turn shows it at
+    // once, unshaded; a view drawn for other settings is not used.
+    void nextViewIsDrawnAhead()
+    {
+        setShowFade(true);
+        QVERIFY(open(book()));
+        QTRY_VERIFY(m_viewer->hasViewAhead());
+        QTRY_VERIFY(!m_viewer->shade()->isVisible());
+        QSignalSpy shown(m_viewer.get(), &PDFViewer::pageShown);
+        m_viewer->next();
+        QCOMPARE(shown.count(), 1);
+        QCOMPARE(m_viewer->shownPage(), 2);
+        QVERIFY(!m_viewer->shade()->isVisible());
+
+        // A page not drawn ahead is rendered as any view.
+        QTRY_VERIFY(m_viewer->hasViewAhead());
+        shown.clear();
+        m_viewer->document()->setPage(5);
+        QVERIFY(!m_viewer->hasViewAhead());
+        QCOMPARE(shown.count(), 0);
+        QVERIFY(waitForPage(5));
+        m_viewer->document()->setPage(3);
+        QVERIFY(waitForPage(3));
+
+        // After a zoom the view ahead is drawn at the new scale.
+        m_viewer->zoomIn();
+        QVERIFY(waitForPage(3));
+        QTRY_VERIFY(m_viewer->hasViewAhead());
+        const QSize zoomed = shownSize();
+        m_viewer->next();
+        QVERIFY(waitForPage(4));
+        QCOMPARE(shownSize(), zoomed);
     }
 
     void quickTurnsShowTheLatestPage()

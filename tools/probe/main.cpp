@@ -1,9 +1,11 @@
 #include "tools/probe/probe.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <QTimer>
 
 #include <cstdio>
 #include <map>
@@ -72,6 +74,21 @@ bool takeOption(QStringList *arguments, const QString &name, QString *value)
     *value = arguments->at(at + 1);
     arguments->erase(arguments->begin() + at, arguments->begin() + at + 2);
     return true;
+}
+
+bool waitUntil(const std::function<bool()> &condition, int msecs)
+{
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (condition())
+            loop.quit();
+    });
+    poll.start(20);
+    QTimer::singleShot(msecs, &loop, &QEventLoop::quit);
+    if (!condition())
+        loop.exec();
+    return condition();
 }
 
 bool parseSize(const QString &text, QSize *size)

@@ -31,6 +31,10 @@ bool takeOption(QStringList *arguments, const QString &name, QString *value);
 // "WxH" with three to five digits each; false leaves size as it was.
 bool parseSize(const QString &text, QSize *size);
 
+// Runs the event loop until the condition holds or msecs pass; whether it
+// holds.
+bool waitUntil(const std::function<bool()> &condition, int msecs);
+
 } // namespace probe
 
 #define VL_PROBE_CONCAT2(a, b) a##b

@@ -36,22 +36,6 @@
 
 namespace {
 
-// Runs the event loop until the condition holds or msecs pass.
-bool waitUntil(const std::function<bool()> &condition, int msecs)
-{
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (condition())
-            loop.quit();
-    });
-    poll.start(20);
-    QTimer::singleShot(msecs, &loop, &QEventLoop::quit);
-    if (!condition())
-        loop.exec();
-    return condition();
-}
-
 int frameBook(const QStringList &arguments)
 {
     const QString usage = QStringLiteral(
@@ -168,11 +152,11 @@ int frameBook(const QStringList &arguments)
         };
     }
     if (pageView) {
-        if (!waitUntil(ready, 30000))
+        if (!probe::waitUntil(ready, 30000))
             return probe::fail(QStringLiteral("the first page did not load"));
         for (int i = 0; i < turns; ++i) {
             pageView->next();
-            waitUntil(ready, 10000);
+            probe::waitUntil(ready, 10000);
         }
         page = document->currentPage();
         totalPages = document->pageCount();
@@ -180,16 +164,17 @@ int frameBook(const QStringList &arguments)
         columnCount = document->columnCount();
     } else {
         TextViewer *viewer = frame->textViewer();
-        if (!viewer || !waitUntil([&] { return viewer->isLayoutReady(); }, 30000))
+        if (!viewer || !probe::waitUntil([&] { return viewer->isLayoutReady(); }, 30000))
             return probe::fail(QStringLiteral("the first page did not load"));
-        if (!waitUntil([&] { return !viewer->isPaginating(); }, 60000))
+        if (!probe::waitUntil([&] { return !viewer->isPaginating(); }, 60000))
             return probe::fail(QStringLiteral("no pagination reply"));
         TextViewerInput *input = TextViewerInput::of(viewer);
         for (int i = 0; i < turns && input; ++i) {
             const int before = viewer->absolutePage();
             input->next();
-            waitUntil([&] { return viewer->absolutePage() != before && viewer->isLayoutReady(); },
-                      10000);
+            probe::waitUntil(
+                    [&] { return viewer->absolutePage() != before && viewer->isLayoutReady(); },
+                    10000);
         }
         page = viewer->absolutePage();
         totalPages = viewer->bookPageCount();
@@ -198,7 +183,7 @@ int frameBook(const QStringList &arguments)
     }
     context.updateBookInfo();
     // Let the last layout reach the screen.
-    waitUntil([] { return false; }, 300);
+    probe::waitUntil([] { return false; }, 300);
 
     QJsonObject result {
         { QStringLiteral("book"), book.fullPath },

@@ -14,15 +14,12 @@
 #include "widgets/handover/messageboxcontroller.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QGraphicsPixmapItem>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QPixmap>
-#include <QTimer>
 
-#include <functional>
 #include <memory>
 
 namespace probe {
@@ -65,25 +62,6 @@ int PdfPasswordAnswer::prompts() const
 {
     return m_controllers->prompts;
 }
-
-namespace {
-
-    bool waitUntil(const std::function<bool()> &condition, int msecs)
-    {
-        QEventLoop loop;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (condition())
-                loop.quit();
-        });
-        poll.start(20);
-        QTimer::singleShot(msecs, &loop, &QEventLoop::quit);
-        if (!condition())
-            loop.exec();
-        return condition();
-    }
-
-} // namespace
 
 int readPdfBook(const QStringList &arguments)
 {
