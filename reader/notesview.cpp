@@ -5,11 +5,13 @@
 #include "reader/notesmodel.h"
 #include "reader/notesortfiltermodel.h"
 #include "reader/notetreeview.h"
+#include "reader/readerpanelparts.h"
 #include "reader/searchedit.h"
 #include "reader/textviewer.h"
 #include "reader/usercontext.h"
 #include "widgets/button.h"
 #include "widgets/comboboxitemdelegate.h"
+#include "widgets/panelparts.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -27,23 +29,6 @@ namespace {
 
 constexpr int FilterHeight = 37;
 
-QPushButton *makeCommandButton(const char *name, QWidget *parent)
-{
-    auto *button = new QPushButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setFixedHeight(42);
-    button->setMinimumWidth(75);
-    return button;
-}
-
-Button *makeButton(const char *name, const QSize &iconSize, QWidget *parent)
-{
-    auto *button = new Button(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setIconSize(iconSize);
-    return button;
-}
-
 } // namespace
 
 NotesView::NotesView(UserContext *context, QWidget *parent)
@@ -51,8 +36,7 @@ NotesView::NotesView(UserContext *context, QWidget *parent)
     , m_context(context)
 {
     setObjectName(QStringLiteral("settingsViewContent"));
-    m_titleLabel = new QLabel(this);
-    m_titleLabel->setObjectName(QStringLiteral("settingsLabel"));
+    m_titleLabel = makeReaderPanelTitle(this);
 
     m_model = new NotesModel(this);
     m_proxy = new NoteSortFilterModel(this);
@@ -62,11 +46,13 @@ NotesView::NotesView(UserContext *context, QWidget *parent)
     m_notesTree->setExpandsOnDoubleClick(false);
     m_notesTree->setModel(m_proxy);
 
-    m_backButton = makeButton("buttonNavigateBack", QSize(30, 30), this);
-    m_closeButton = makeButton("buttonCloseSettings", QSize(31, 19), this);
-    m_exportButton = makeButton("buttonExportNotes", QSize(16, 16), this);
-    m_goToButton = makeCommandButton("buttonSaveSettings", this);
-    m_cancelButton = makeCommandButton("buttonCancel", this);
+    m_backButton = makePanelBackButton(this);
+    m_closeButton = makePanelCloseButton(this);
+    m_exportButton = new Button(this);
+    m_exportButton->setObjectName(QStringLiteral("buttonExportNotes"));
+    m_exportButton->setIconSize(QSize(16, 16));
+    m_goToButton = makeReaderPanelCommand("buttonSaveSettings", this);
+    m_cancelButton = makeReaderPanelCommand("buttonCancel", this);
 
     m_commentCombo = new QComboBox(this);
     m_commentCombo->setFixedHeight(FilterHeight);
@@ -95,13 +81,6 @@ NotesView::NotesView(UserContext *context, QWidget *parent)
     m_searchEdit->setMinimumWidth(37);
     m_searchEdit->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 
-    auto *titleRow = new QHBoxLayout;
-    titleRow->setContentsMargins(0, 0, 0, 0);
-    titleRow->addWidget(m_backButton);
-    titleRow->addWidget(m_titleLabel);
-    titleRow->addStretch();
-    titleRow->addWidget(m_exportButton);
-
     auto *filterBox = new QFrame(this);
     filterBox->setObjectName(QStringLiteral("settingBox"));
     auto *filterLayout = new QVBoxLayout(filterBox);
@@ -114,37 +93,11 @@ NotesView::NotesView(UserContext *context, QWidget *parent)
     filterRow->addWidget(m_searchEdit);
     filterLayout->addLayout(filterRow);
     filterLayout->addSpacing(8);
-    auto *white = new QFrame(filterBox);
-    white->setObjectName(QStringLiteral("whiteBox"));
-    auto *whiteLayout = new QVBoxLayout(white);
-    whiteLayout->setContentsMargins(0, 0, 0, 0);
-    whiteLayout->addWidget(m_notesTree);
-    filterLayout->addWidget(white);
+    filterLayout->addWidget(makeReaderPanelWhiteBox(m_notesTree, 0, filterBox));
 
-    auto *inner = new QVBoxLayout;
-    inner->setContentsMargins(20, 0, 20, 0);
-    inner->addWidget(m_closeButton, 0, Qt::AlignRight);
-    inner->addSpacing(8);
-    inner->addLayout(titleRow);
-    inner->addSpacing(11);
-    inner->addWidget(filterBox, 1);
-
-    auto *commands = new QFrame(this);
-    commands->setObjectName(QStringLiteral("settingsViewCommadBox"));
-    commands->setFixedHeight(67);
-    auto *commandLayout = new QHBoxLayout(commands);
-    commandLayout->setContentsMargins(20, 0, 20, 0);
-    m_cancelButton->setParent(commands);
-    m_goToButton->setParent(commands);
-    commandLayout->addWidget(m_cancelButton);
-    commandLayout->addStretch();
-    commandLayout->addWidget(m_goToButton);
-
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 2, 0, 0);
-    outer->addLayout(inner, 1);
-    outer->addSpacing(20);
-    outer->addWidget(commands);
+    layOutReaderPanel(this, m_closeButton,
+                      makeReaderPanelTitleRow(m_backButton, m_titleLabel, m_exportButton), filterBox,
+                      makeReaderPanelCommandBar(m_cancelButton, m_goToButton, this));
 
     connect(m_backButton, &QPushButton::clicked, this, &NotesView::buttonHide);
     connect(m_closeButton, &QPushButton::clicked, this, &NotesView::buttonHide);

@@ -25,6 +25,7 @@ add_library(vl_readerpanels STATIC
     ${CMAKE_CURRENT_LIST_DIR}/notetreeview.cpp ${CMAKE_CURRENT_LIST_DIR}/notetreeview.h
     ${CMAKE_CURRENT_LIST_DIR}/notetreeviewdelegate.cpp ${CMAKE_CURRENT_LIST_DIR}/notetreeviewdelegate.h
     ${CMAKE_CURRENT_LIST_DIR}/panelconfirmation.cpp ${CMAKE_CURRENT_LIST_DIR}/panelconfirmation.h
+    ${CMAKE_CURRENT_LIST_DIR}/readerpanelparts.cpp ${CMAKE_CURRENT_LIST_DIR}/readerpanelparts.h
     ${CMAKE_CURRENT_LIST_DIR}/searchedit.cpp ${CMAKE_CURRENT_LIST_DIR}/searchedit.h
     ${CMAKE_CURRENT_LIST_DIR}/searchmodel.cpp ${CMAKE_CURRENT_LIST_DIR}/searchmodel.h
     ${CMAKE_CURRENT_LIST_DIR}/searchtable.cpp ${CMAKE_CURRENT_LIST_DIR}/searchtable.h

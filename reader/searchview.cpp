@@ -1,33 +1,21 @@
 #include "reader/searchview.h"
 
 #include "document/idocument.h"
+#include "reader/readerpanelparts.h"
 #include "reader/searchedit.h"
 #include "reader/searchmodel.h"
 #include "reader/searchtable.h"
 #include "reader/textviewer.h"
 #include "reader/usercontext.h"
 #include "widgets/button.h"
+#include "widgets/panelparts.h"
 
 #include <QEvent>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QVBoxLayout>
-
-namespace {
-
-QPushButton *makeCommandButton(const char *name, QWidget *parent)
-{
-    auto *button = new QPushButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setFixedHeight(42);
-    button->setMinimumWidth(75);
-    return button;
-}
-
-} // namespace
 
 SearchView::SearchView(UserContext *context, QWidget *parent)
     : SidePanel(parent)
@@ -35,62 +23,28 @@ SearchView::SearchView(UserContext *context, QWidget *parent)
 {
     setObjectName(QStringLiteral("settingsViewContent"));
     m_model = new SearchModel(this);
-    m_titleLabel = new QLabel(this);
-    m_titleLabel->setObjectName(QStringLiteral("settingsLabel"));
+    m_titleLabel = makeReaderPanelTitle(this);
     m_searchEdit = new SearchEdit(this);
     m_searchEdit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     m_table = new SearchTable(this);
     m_table->setModel(m_model);
-    m_backButton = new Button(this);
-    m_backButton->setObjectName(QStringLiteral("buttonNavigateBack"));
-    m_closeButton = new Button(this);
-    m_closeButton->setObjectName(QStringLiteral("buttonCloseSettings"));
-
-    auto *header = new QHBoxLayout;
-    header->setContentsMargins(0, 0, 0, 0);
-    header->addWidget(m_backButton);
-    header->addWidget(m_titleLabel);
-    header->addStretch();
-    header->addWidget(m_closeButton);
+    m_backButton = makePanelBackButton(this);
+    m_closeButton = makePanelCloseButton(this);
 
     auto *searchBox = new QFrame(this);
     searchBox->setObjectName(QStringLiteral("settingBox"));
     auto *searchLayout = new QVBoxLayout(searchBox);
     searchLayout->setContentsMargins(20, 13, 20, 20);
     searchLayout->setSpacing(0);
-    m_searchEdit->setParent(searchBox);
     searchLayout->addWidget(m_searchEdit);
     searchLayout->addSpacing(14);
-    auto *white = new QFrame(searchBox);
-    white->setObjectName(QStringLiteral("whiteBox"));
-    auto *whiteLayout = new QVBoxLayout(white);
-    whiteLayout->setContentsMargins(0, 0, 0, 0);
-    m_table->setParent(white);
-    whiteLayout->addWidget(m_table);
-    searchLayout->addWidget(white, 1);
+    searchLayout->addWidget(makeReaderPanelWhiteBox(m_table, 0, searchBox), 1);
 
-    auto *inner = new QVBoxLayout;
-    inner->setContentsMargins(20, 0, 20, 0);
-    inner->addLayout(header);
-    inner->addSpacing(11);
-    inner->addWidget(searchBox, 1);
-
-    auto *commands = new QFrame(this);
-    commands->setObjectName(QStringLiteral("settingsViewCommadBox"));
-    commands->setFixedHeight(67);
-    auto *commandLayout = new QHBoxLayout(commands);
-    commandLayout->setContentsMargins(20, 0, 20, 0);
-    m_cancelButton = makeCommandButton("buttonCancel", commands);
-    m_goToButton = makeCommandButton("buttonSaveSettings", commands);
-    commandLayout->addWidget(m_cancelButton);
-    commandLayout->addStretch();
-    commandLayout->addWidget(m_goToButton);
-
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 2, 0, 0);
-    outer->addLayout(inner, 1);
-    outer->addSpacing(20);
-    outer->addWidget(commands);
+    m_cancelButton = makeReaderPanelCommand("buttonCancel", this);
+    m_goToButton = makeReaderPanelCommand("buttonSaveSettings", this);
+    layOutReaderPanel(this, nullptr,
+                      makeReaderPanelTitleRow(m_backButton, m_titleLabel, m_closeButton), searchBox,
+                      makeReaderPanelCommandBar(m_cancelButton, m_goToButton, this));
 
     connect(m_backButton, &QPushButton::clicked, this, &SearchView::hideWindow);
     connect(m_closeButton, &QPushButton::clicked, this, &SearchView::hideWindow);

@@ -2,15 +2,16 @@
 
 #include "reader/bookmarkmodel.h"
 #include "reader/bookmarktable.h"
+#include "reader/readerpanelparts.h"
 #include "reader/tocmodel.h"
 #include "reader/toctreeview.h"
 #include "reader/usercontext.h"
 #include "widgets/button.h"
+#include "widgets/panelparts.h"
 #include "widgets/tabbutton.h"
 #include "widgets/tabwidget.h"
 
 #include <QEvent>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -27,23 +28,8 @@ QFrame *makePage(QWidget *content, QWidget *parent)
     page->setObjectName(QStringLiteral("settingBox"));
     auto *pageLayout = new QVBoxLayout(page);
     pageLayout->setContentsMargins(20, 20, 20, 20);
-    auto *white = new QFrame(page);
-    white->setObjectName(QStringLiteral("whiteBox"));
-    auto *whiteLayout = new QVBoxLayout(white);
-    whiteLayout->setContentsMargins(8, 8, 8, 8);
-    content->setParent(white);
-    whiteLayout->addWidget(content);
-    pageLayout->addWidget(white);
+    pageLayout->addWidget(makeReaderPanelWhiteBox(content, 8, page));
     return page;
-}
-
-QPushButton *makeCommandButton(const char *name, QWidget *parent)
-{
-    auto *button = new QPushButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setFixedHeight(42);
-    button->setMinimumWidth(75);
-    return button;
 }
 
 } // namespace
@@ -56,12 +42,9 @@ TocView::TocView(UserContext *context, QWidget *parent)
     m_tocModel = new TocModel(this);
     m_bookmarkModel = new BookmarkModel(context, this);
 
-    m_closeButton = new Button(this);
-    m_closeButton->setObjectName(QStringLiteral("buttonCloseSettings"));
-    m_backButton = new Button(this);
-    m_backButton->setObjectName(QStringLiteral("buttonNavigateBack"));
-    m_titleLabel = new QLabel(this);
-    m_titleLabel->setObjectName(QStringLiteral("settingsLabel"));
+    m_closeButton = makePanelCloseButton(this);
+    m_backButton = makePanelBackButton(this);
+    m_titleLabel = makeReaderPanelTitle(this);
 
     m_tree = new TocTreeView(this);
     m_tree->setModel(m_tocModel);
@@ -76,35 +59,11 @@ TocView::TocView(UserContext *context, QWidget *parent)
     m_tabs->insertTab(makePage(m_tree, m_tabs), TocTab, m_tocTab);
     m_tabs->insertTab(makePage(m_table, m_tabs), BookmarksTab, m_bookmarksTab);
 
-    auto *commands = new QFrame(this);
-    commands->setObjectName(QStringLiteral("settingsViewCommadBox"));
-    commands->setFixedHeight(67);
-    auto *commandLayout = new QHBoxLayout(commands);
-    commandLayout->setContentsMargins(20, 0, 20, 0);
-    m_goToButton = makeCommandButton("buttonSaveSettings", commands);
-    m_cancelButton = makeCommandButton("buttonCancel", commands);
-    commandLayout->addWidget(m_cancelButton);
-    commandLayout->addStretch();
-    commandLayout->addWidget(m_goToButton);
-
-    auto *header = new QHBoxLayout;
-    header->setContentsMargins(0, 0, 0, 0);
-    header->addWidget(m_backButton);
-    header->addWidget(m_titleLabel);
-    header->addStretch();
-    header->addWidget(m_closeButton);
-
-    auto *inner = new QVBoxLayout;
-    inner->setContentsMargins(20, 0, 20, 0);
-    inner->addLayout(header);
-    inner->addSpacing(11);
-    inner->addWidget(m_tabs, 1);
-
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 2, 0, 0);
-    outer->addLayout(inner, 1);
-    outer->addSpacing(20);
-    outer->addWidget(commands);
+    m_goToButton = makeReaderPanelCommand("buttonSaveSettings", this);
+    m_cancelButton = makeReaderPanelCommand("buttonCancel", this);
+    layOutReaderPanel(this, nullptr,
+                      makeReaderPanelTitleRow(m_backButton, m_titleLabel, m_closeButton), m_tabs,
+                      makeReaderPanelCommandBar(m_cancelButton, m_goToButton, this));
 
     connect(m_closeButton, &QPushButton::clicked, this, &TocView::buttonHide);
     connect(m_backButton, &QPushButton::clicked, this, &TocView::buttonHide);
