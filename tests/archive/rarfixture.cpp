@@ -1,9 +1,9 @@
 #include "tests/archive/rarfixture.h"
 
+#include "tests/support/crc32.h"
+
 #include <QFile>
 #include <QtEndian>
-
-#include <array>
 
 namespace RarFixture {
 
@@ -46,7 +46,7 @@ namespace {
         put16(body, quint16(2 + 1 + 2 + 2 + rest.size()));
         body.append(rest);
         QByteArray out;
-        put16(out, quint16(crc32(body) & 0xffff));
+        put16(out, quint16(TestSupport::crc32(body) & 0xffff));
         return out + body;
     }
 
@@ -85,7 +85,7 @@ namespace {
             flags |= unicodeName;
         const quint32 declared
                 = quint32(entry.declaredSize >= 0 ? entry.declaredSize : qint64(data.size()));
-        quint32 crc = crc32(data);
+        quint32 crc = TestSupport::crc32(data);
         if (entry.badChecksum)
             crc ^= 0x5a5a5a5a;
 
@@ -104,24 +104,6 @@ namespace {
     }
 
 } // namespace
-
-quint32 crc32(const QByteArray &data)
-{
-    static const auto table = [] {
-        std::array<quint32, 256> values {};
-        for (quint32 i = 0; i < 256; ++i) {
-            quint32 c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xedb88320u ^ (c >> 1) : c >> 1;
-            values[i] = c;
-        }
-        return values;
-    }();
-    quint32 crc = 0xffffffffu;
-    for (const char byte : data)
-        crc = table[(crc ^ quint8(byte)) & 0xff] ^ (crc >> 8);
-    return crc ^ 0xffffffffu;
-}
 
 QByteArray Archive::bytes() const
 {

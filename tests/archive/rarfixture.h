@@ -41,6 +41,4 @@ struct Archive
 // A quick archive of plain stored files, name to data, in order.
 bool write(const QString &path, const QList<QPair<QString, QByteArray>> &files);
 
-quint32 crc32(const QByteArray &data);
-
 } // namespace RarFixture

@@ -2,6 +2,7 @@
 
 #include "tests/archive/rarfixture.h"
 #include "tests/archive/zipfixture.h"
+#include "tests/support/crc32.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -24,7 +25,7 @@ namespace {
         qToBigEndian(quint32(data.size()), out.data());
         const QByteArray body = QByteArray(type, 4) + data;
         QByteArray crc(4, '\0');
-        qToBigEndian(RarFixture::crc32(body), crc.data());
+        qToBigEndian(TestSupport::crc32(body), crc.data());
         return out + body + crc;
     }
 

@@ -12,6 +12,7 @@
 #include "standalone/web/chtmlctrl.h"
 #include "standalone/web/clinklabel.h"
 #include "tests/standalone/divadtestsupport.h"
+#include "tests/support/crc32.h"
 #include "tests/support/testenvironment.h"
 
 #include <QApplication>
@@ -80,17 +81,6 @@ protected:
         return answer;
     }
 };
-
-quint32 crc32(const char *data, int length)
-{
-    quint32 crc = 0xFFFFFFFFu;
-    for (int i = 0; i < length; ++i) {
-        crc ^= uchar(data[i]);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
 
 QStringList topLevelNames(const QTreeWidget &tree)
 {
@@ -503,7 +493,7 @@ private slots:
         bomb[16] = 0; bomb[17] = 0; bomb[18] = char(0xEA); bomb[19] = 0x60;
         bomb[20] = 0; bomb[21] = 0; bomb[22] = char(0xEA); bomb[23] = 0x60;
         char crc[4];
-        qToBigEndian<quint32>(crc32(bomb.constData() + 12, 17), crc);
+        qToBigEndian<quint32>(TestSupport::crc32(bomb.mid(12, 17)), crc);
         bomb.replace(29, 4, crc, 4);
         picture.LoadFromMemory(bomb);
         QVERIFY(!picture.IsLoaded());
