@@ -5,8 +5,8 @@
 #include "tests/archive/rarfixture.h"
 #include "tests/archive/zipfixture.h"
 #include "tests/support/testenvironment.h"
+#include "tests/support/testfiles.h"
 
-#include <QDirIterator>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 using RarFixture::Entry;
+using TestSupport::filesBelow;
 Q_DECLARE_METATYPE(RarFixture::Archive)
 
 class TestRarReader : public QObject
@@ -40,7 +41,6 @@ private:
     QString write(const RarFixture::Archive &archive,
                   const QString &name = QStringLiteral("a.cbr"));
     // Every file below the temporary folder, relative to it.
-    QStringList filesBelow() const;
 
     QScopedPointer<QTemporaryDir> m_dir;
 };
@@ -84,16 +84,6 @@ QString TestRarReader::write(const RarFixture::Archive &archive, const QString &
     return path;
 }
 
-QStringList TestRarReader::filesBelow() const
-{
-    QStringList files;
-    QDirIterator it(m_dir->path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files.append(QDir(m_dir->path()).relativeFilePath(it.next()));
-    files.sort();
-    return files;
-}
-
 // Names in header order with "/" between folders, folders left out; each
 // entry extracts to its own path below the folder, sub-folder made first.
 void TestRarReader::listAndExtract()
@@ -119,7 +109,7 @@ void TestRarReader::listAndExtract()
     // Extracting again replaces the file; nothing is left beside it.
     QString output;
     QVERIFY(reader.extractFile(path, expected.first(), folder, output));
-    QCOMPARE(filesBelow(),
+    QCOMPARE(filesBelow(m_dir->path()),
              QStringList({ QStringLiteral("a.cbr"), QStringLiteral("out/images/P2.png"),
                            QStringLiteral("out/p10.png"), QStringLiteral("out/Страница 3.png") }));
 }
@@ -212,7 +202,7 @@ void TestRarReader::extractFailures()
     QString output = QStringLiteral("unchanged");
     QVERIFY(!reader.extractFile(path, entry, folder, output));
     QCOMPARE(output, QStringLiteral("unchanged"));
-    QCOMPARE(filesBelow(), QStringList { QStringLiteral("x.cbr") });
+    QCOMPARE(filesBelow(m_dir->path()), QStringList { QStringLiteral("x.cbr") });
     QVERIFY(!QFileInfo::exists(m_dir->filePath(QStringLiteral("evil.png"))));
     QCOMPARE(reader.problem(path), problem);
     // The entry before the wanted one still comes out.
@@ -261,7 +251,7 @@ void TestRarReader::refusedArchives()
     QString output;
     QVERIFY(!reader.extractFile(path, QStringLiteral("p.png"), m_dir->filePath("out"), output));
     QCOMPARE(reader.problem(path), problem);
-    QCOMPARE(filesBelow(), QStringList { QStringLiteral("x.cbr") });
+    QCOMPARE(filesBelow(m_dir->path()), QStringList { QStringLiteral("x.cbr") });
 
     const QString missing = m_dir->filePath(QStringLiteral("missing.cbr"));
     QCOMPARE(reader.list(missing), QStringList());

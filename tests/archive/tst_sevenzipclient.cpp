@@ -3,9 +3,9 @@
 #include "archive/sevenzip/sevenzipsupport.h"
 #include "tests/archive/sevenzipfixture.h"
 #include "tests/support/testenvironment.h"
+#include "tests/support/testfiles.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -16,6 +16,7 @@
 #include <malloc.h>
 
 using SevenZipFixture::File;
+using TestSupport::filesBelow;
 
 using namespace sevenzip;
 
@@ -66,7 +67,6 @@ private:
     // "text" is a file of text, "missing" no file at all; "truncated",
     // "damaged" pack the files and then cut or change the archive.
     QString makeArchive(const QString &kind, const QList<File> &files, const QStringList &switches);
-    QStringList filesBelow(const QString &folder) const;
 
     QScopedPointer<QTemporaryDir> m_dir;
 };
@@ -107,17 +107,6 @@ QString TestSevenZipClient::makeArchive(const QString &kind, const QList<File> &
         SevenZipFixture::flipByte(path, 32 + 40);
     }
     return path;
-}
-
-QStringList TestSevenZipClient::filesBelow(const QString &folder) const
-{
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files.append(QDir(folder).relativeFilePath(it.next()));
-    files.sort();
-    return files;
 }
 
 // What everything else here stands on, checked on the library itself: how

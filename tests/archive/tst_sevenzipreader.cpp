@@ -4,13 +4,14 @@
 #include "tests/archive/sevenzipfixture.h"
 #include "tests/archive/zipfixture.h"
 #include "tests/support/testenvironment.h"
+#include "tests/support/testfiles.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 
 using SevenZipFixture::File;
+using TestSupport::filesBelow;
 
 namespace {
 
@@ -44,7 +45,6 @@ private slots:
 private:
     QString archive(const QList<File> &files, const QStringList &switches = {},
                     const QString &name = QStringLiteral("a.7z"));
-    QStringList filesBelow(const QString &folder) const;
 
     QScopedPointer<QTemporaryDir> m_dir;
 };
@@ -68,16 +68,6 @@ QString TestSevenZipReader::archive(const QList<File> &files, const QStringList 
     if (!SevenZipFixture::make(path, files, switches))
         qWarning("fixture not written: %s", qPrintable(path));
     return path;
-}
-
-QStringList TestSevenZipReader::filesBelow(const QString &folder) const
-{
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files.append(QDir(folder).relativeFilePath(it.next()));
-    files.sort();
-    return files;
 }
 
 void TestSevenZipReader::listsEntriesInArchiveOrder()

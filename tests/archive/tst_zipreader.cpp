@@ -1,14 +1,15 @@
 #include "archive/zipreader.h"
 #include "tests/archive/zipfixture.h"
 #include "tests/support/testenvironment.h"
+#include "tests/support/testfiles.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 
 using ZipFixture::Entry;
+using TestSupport::filesBelow;
 Q_DECLARE_METATYPE(ZipFixture::Entry)
 
 class TestZipReader : public QObject
@@ -39,8 +40,6 @@ private slots:
 
 private:
     QString archive(const QList<Entry> &entries, const QString &name = QStringLiteral("a.zip"));
-    // Every file below the temporary folder, relative to it.
-    QStringList filesBelow(const QString &folder) const;
 
     QScopedPointer<QTemporaryDir> m_dir;
 };
@@ -63,16 +62,6 @@ QString TestZipReader::archive(const QList<Entry> &entries, const QString &name)
     if (!ZipFixture::write(path, entries))
         qWarning("fixture not written: %s", qPrintable(path));
     return path;
-}
-
-QStringList TestZipReader::filesBelow(const QString &folder) const
-{
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files.append(QDir(folder).relativeFilePath(it.next()));
-    files.sort();
-    return files;
 }
 
 void TestZipReader::extractAll()

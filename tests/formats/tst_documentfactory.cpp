@@ -2,6 +2,7 @@
 #include "formats/documentfactory.h"
 #include "formats/epub/epubdocument.h"
 #include "tests/archive/zipfixture.h"
+#include "tests/support/proberunner.h"
 #include "tests/support/testenvironment.h"
 
 #include "document/tocfile.h"
@@ -81,7 +82,7 @@ void TestDocumentFactory::probeOpen()
     QFETCH(QString, kind);
     QFETCH(int, status);
     QFETCH(int, exitCode);
-    const QString probe = TestEnvironment::binDir() + QStringLiteral("/vellumin-probe");
+    const QString probe = TestSupport::probeProgram();
     if (!QFileInfo(probe).isExecutable())
         QSKIP("vellumin-probe is not built");
 

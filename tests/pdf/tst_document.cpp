@@ -5,6 +5,7 @@
 #include "pdf/dibsection.h"
 #include "pdf/document.h"
 #include "tests/pdf/pdffixture.h"
+#include "tests/support/logcapture.h"
 #include "tests/support/testenvironment.h"
 
 #include <QCoreApplication>
@@ -19,13 +20,6 @@
 #include <memory>
 
 namespace {
-
-QStringList g_messages;
-
-void collect(QtMsgType, const QMessageLogContext &, const QString &message)
-{
-    g_messages << message;
-}
 
 // Mean difference of all colour channels (0 .. 255) of two images of the
 // same size.
@@ -159,15 +153,13 @@ private slots:
         QCOMPARE(Document::libraryPath(),
                  QCoreApplication::applicationDirPath()
                          + QStringLiteral("/OndarelPDFLibraryDLL1016.dll"));
-        g_messages.clear();
-        const QtMessageHandler previous = qInstallMessageHandler(collect);
+        LogCapture log;
         {
             Document document;
             QVERIFY(document.LibraryLoaded());
             QVERIFY(document.parent() == nullptr);
         }
-        qInstallMessageHandler(previous);
-        QCOMPARE(g_messages,
+        QCOMPARE(log.lines(),
                  QStringList(
                          { QStringLiteral("Ctor Document"), QStringLiteral("Dector document") }));
     }

@@ -6,6 +6,7 @@
 #include "core/paths.h"
 #include "pdf/document.h"
 #include "tests/pdf/pdffixture.h"
+#include "tests/support/logcapture.h"
 #include "tests/support/testenvironment.h"
 
 #include <QDir>
@@ -17,32 +18,6 @@
 #include <thread>
 
 namespace {
-
-QStringList g_messages;
-
-void collect(QtMsgType, const QMessageLogContext &, const QString &message)
-{
-    g_messages << message;
-}
-
-// Collects the log of one operation for the life of the object.
-class LogCapture
-{
-public:
-    LogCapture()
-    {
-        g_messages.clear();
-        m_previous = qInstallMessageHandler(collect);
-    }
-    ~LogCapture() { qInstallMessageHandler(m_previous); }
-    Q_DISABLE_COPY_MOVE(LogCapture)
-
-    QString text() const { return g_messages.join(QLatin1Char('\n')); }
-    bool has(const QString &line) const { return g_messages.contains(line); }
-
-private:
-    QtMessageHandler m_previous = nullptr;
-};
 
 // The qpdf tool's verdict on a file: its exit code 0 and no warning.
 bool qpdfAccepts(const QString &file, const QString &password = QString())

@@ -2,6 +2,7 @@
 // one JSON line saying what it made, and leaves the cache folder empty.
 
 #include "tests/pdf/pdffixture.h"
+#include "tests/support/proberunner.h"
 #include "tests/support/testenvironment.h"
 
 #include <QFileInfo>
@@ -18,7 +19,7 @@ class TestPdfOpsProbe : public QObject
 private slots:
     void initTestCase()
     {
-        if (!QFileInfo(probe()).isExecutable())
+        if (!QFileInfo(TestSupport::probeProgram()).isExecutable())
             QSKIP("vellumin-probe is not built");
         QVERIFY(m_folder.isValid());
         QVERIFY(pdffixture::writeTextPdf(m_folder.filePath(QStringLiteral("plain.pdf")), 4,
@@ -78,7 +79,7 @@ private slots:
         QFETCH(QString, expected);
         QProcess process;
         process.setWorkingDirectory(m_folder.path());
-        process.start(probe(), arguments.split(QLatin1Char(' ')));
+        process.start(TestSupport::probeProgram(), arguments.split(QLatin1Char(' ')));
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitCode(), exitCode);
         const QList<QByteArray> lines = process.readAllStandardOutput().trimmed().split('\n');
@@ -97,8 +98,6 @@ private slots:
     }
 
 private:
-    static QString probe() { return TestEnvironment::binDir() + QStringLiteral("/vellumin-probe"); }
-
     QTemporaryDir m_folder;
 };
 

@@ -1,28 +1,14 @@
 // The developer probe's PDF commands: JSON about a file and a drawn page.
 
 #include "tests/pdf/pdffixture.h"
+#include "tests/support/proberunner.h"
 #include "tests/support/testenvironment.h"
 
 #include <QFileInfo>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
-namespace {
-
-QJsonObject runProbe(const QStringList &arguments, int *exitCode)
-{
-    QProcess process;
-    process.start(TestEnvironment::binDir() + QStringLiteral("/vellumin-probe"), arguments);
-    if (!process.waitForFinished(60000))
-        return QJsonObject();
-    *exitCode = process.exitCode();
-    const QList<QByteArray> lines = process.readAllStandardOutput().trimmed().split('\n');
-    return QJsonDocument::fromJson(lines.last()).object();
-}
-
-} // namespace
+using TestSupport::runProbe;
 
 class TestPdfProbe : public QObject
 {
@@ -31,8 +17,7 @@ class TestPdfProbe : public QObject
 private slots:
     void initTestCase()
     {
-        if (!QFileInfo(TestEnvironment::binDir() + QStringLiteral("/vellumin-probe"))
-                     .isExecutable())
+        if (!QFileInfo(TestSupport::probeProgram()).isExecutable())
             QSKIP("vellumin-probe is not built");
         QVERIFY(m_folder.isValid());
         m_plain = m_folder.filePath(QStringLiteral("plain.pdf"));

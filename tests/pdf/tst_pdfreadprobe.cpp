@@ -2,30 +2,16 @@
 // "frame BOOK.pdf" in the reading frame, with a password given.
 
 #include "tests/pdf/pdffixture.h"
+#include "tests/support/proberunner.h"
 #include "tests/support/testenvironment.h"
 
 #include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
-namespace {
-
-QJsonObject runProbe(const QStringList &arguments, int *exitCode)
-{
-    QProcess process;
-    process.start(TestEnvironment::binDir() + QStringLiteral("/vellumin-probe"), arguments);
-    if (!process.waitForFinished(60000))
-        return QJsonObject();
-    *exitCode = process.exitCode();
-    const QList<QByteArray> lines = process.readAllStandardOutput().trimmed().split('\n');
-    return QJsonDocument::fromJson(lines.last()).object();
-}
-
-} // namespace
+using TestSupport::runProbe;
 
 class TestPdfReadProbe : public QObject
 {
@@ -39,8 +25,7 @@ private:
 private slots:
     void initTestCase()
     {
-        if (!QFileInfo(TestEnvironment::binDir() + QStringLiteral("/vellumin-probe"))
-                     .isExecutable())
+        if (!QFileInfo(TestSupport::probeProgram()).isExecutable())
             QSKIP("vellumin-probe is not built");
         QVERIFY(m_folder.isValid());
         const QString written = m_folder.filePath(QStringLiteral("written.pdf"));

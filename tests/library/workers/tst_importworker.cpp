@@ -1,4 +1,5 @@
 #include "tests/support/testenvironment.h"
+#include "tests/support/testfiles.h"
 
 #include "core/paths.h"
 #include "library/db/bookprovider.h"
@@ -25,6 +26,7 @@
 #include <zlib.h>
 
 using PackageFixture::Run;
+using TestSupport::filesBelow;
 
 namespace {
 
@@ -100,17 +102,6 @@ QByteArray noise(int size, quint32 seed)
         c = char(seed >> 24);
     }
     return bytes;
-}
-
-QStringList filesBelow(const QString &folder)
-{
-    QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        files << QDir(folder).relativeFilePath(it.next());
-    files.sort();
-    return files;
 }
 
 QStringList categoryTitles()
