@@ -6,8 +6,6 @@
 #include "core/paths.h"
 #include "tests/fuzz/fuzzhome.h"
 
-#include <QFile>
-
 namespace {
 
 QString archivePath;
@@ -25,11 +23,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    QFile file(archivePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!writeInput(archivePath, data, size))
         return 0;
-    file.write(reinterpret_cast<const char *>(data), qint64(size));
-    file.close();
 
     RarReader reader;
     reader.problem(archivePath);

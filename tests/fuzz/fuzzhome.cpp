@@ -18,3 +18,12 @@ QString useTemporaryHome(const QString &applicationName)
     qInstallMessageHandler(dropMessage);
     return home.path();
 }
+
+bool writeInput(const QString &path, const uint8_t *data, size_t size)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    file.write(reinterpret_cast<const char *>(data), qint64(size));
+    return true;
+}

@@ -1,10 +1,15 @@
 #include "tests/reader/framefixture.h"
 
 #include "core/settings.h"
+#include "library/db/bookdto.h"
+#include "library/db/bookformat.h"
+#include "library/db/bookprovider.h"
 #include "reader/bookviewer.h"
 #include "reader/usercontext.h"
+#include "widgets/stylesheet.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QFileInfo>
 #include <QtTest>
 
 FrameFixture::FrameFixture() = default;
@@ -12,6 +17,29 @@ FrameFixture::FrameFixture() = default;
 FrameFixture::~FrameFixture()
 {
     clear();
+}
+
+bool FrameFixture::prepare()
+{
+    BookProvider *provider = BookProvider::instance();
+    if (!provider->createConnection()) {
+        qWarning("the library does not open: %s", qPrintable(provider->lastError()));
+        return false;
+    }
+    reloadStyleSheet();
+    QApplication::setDoubleClickInterval(60);
+    return true;
+}
+
+int FrameFixture::addBook(const QString &path)
+{
+    const QFileInfo info(path);
+    BookDto book;
+    book.fullPath = path;
+    book.title = info.baseName();
+    book.format = BookFormat::fromString(info.suffix());
+    book.timeLastView = 100;
+    return BookProvider::instance()->addBook(book);
 }
 
 void FrameFixture::resetSettings()
@@ -37,6 +65,12 @@ bool FrameFixture::make()
     m_frame->show();
     m_frame->activateWindow();
     return QTest::qWaitForWindowActive(m_frame.get());
+}
+
+bool FrameFixture::openBook(int id)
+{
+    const BookDto book = BookProvider::instance()->findBookById(id);
+    return book.id == id && m_frame && m_frame->openBook(book);
 }
 
 void FrameFixture::clear()

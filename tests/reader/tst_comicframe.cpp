@@ -10,7 +10,6 @@
 #include "tests/comics/comicfixture.h"
 #include "tests/reader/framefixture.h"
 #include "tests/support/testenvironment.h"
-#include "widgets/stylesheet.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -56,10 +55,7 @@ private:
 void tst_ComicFrame::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    QVERIFY2(BookProvider::instance()->createConnection(),
-             qPrintable(BookProvider::instance()->lastError()));
-    reloadStyleSheet();
-    QApplication::setDoubleClickInterval(60);
+    QVERIFY(FrameFixture::prepare());
 }
 
 void tst_ComicFrame::init()
@@ -88,18 +84,12 @@ int tst_ComicFrame::addComic(const QString &name, int pages)
     const QString path = m_dir.filePath(name);
     if (!ComicFixture::write(path, ComicFixture::pages(pages, { 200, 300 })))
         return -1;
-    BookDto book;
-    book.fullPath = path;
-    book.title = QFileInfo(name).baseName();
-    book.format = BookFormat::fromString(QFileInfo(name).suffix());
-    book.timeLastView = 100;
-    return BookProvider::instance()->addBook(book);
+    return FrameFixture::addBook(path);
 }
 
 bool tst_ComicFrame::open(int id)
 {
-    const BookDto book = BookProvider::instance()->findBookById(id);
-    return book.id == id && m_frame->openBook(book) && viewer();
+    return m_fixture.openBook(id) && viewer();
 }
 
 bool tst_ComicFrame::waitForPage(int page) const

@@ -1,5 +1,4 @@
 #include "core/settings.h"
-#include "library/db/bookformat.h"
 #include "library/db/bookprovider.h"
 #include "pdf/pdfdocument.h"
 #include "pdf/pdfviewer.h"
@@ -18,7 +17,6 @@
 #include "widgets/handover/applicationhandover.h"
 #include "widgets/handover/inputpasswordcontroller.h"
 #include "widgets/handover/messageboxcontroller.h"
-#include "widgets/stylesheet.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -66,10 +64,7 @@ private:
 void tst_PdfFrame::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    QVERIFY2(BookProvider::instance()->createConnection(),
-             qPrintable(BookProvider::instance()->lastError()));
-    reloadStyleSheet();
-    QApplication::setDoubleClickInterval(60);
+    QVERIFY(FrameFixture::prepare());
 }
 
 void tst_PdfFrame::init()
@@ -102,18 +97,12 @@ int tst_PdfFrame::addPdf(const QString &name, int pages, const pdffixture::Chang
     if (!pdffixture::writeTextPdf(plain, pages, QFileInfo(name).baseName())
         || !pdffixture::rewrite(plain, path, changes))
         return -1;
-    BookDto book;
-    book.fullPath = path;
-    book.title = QFileInfo(name).baseName();
-    book.format = BookFormat::fromString(QStringLiteral("pdf"));
-    book.timeLastView = 100;
-    return BookProvider::instance()->addBook(book);
+    return FrameFixture::addBook(path);
 }
 
 bool tst_PdfFrame::open(int id)
 {
-    const BookDto book = BookProvider::instance()->findBookById(id);
-    return book.id == id && m_frame->openBook(book) && viewer();
+    return m_fixture.openBook(id) && viewer();
 }
 
 bool tst_PdfFrame::waitForPage(int page) const
