@@ -18,6 +18,7 @@
 // The named peer (calibredb add) is not installed and is not to be, so the
 // figures stand beside the floor instead. Goal: under 30 s for the 1,000.
 
+#include "bench/support/benchsupport.h"
 #include "core/settingsfile.h"
 #include "library/db/bookformat.h"
 #include "library/db/bookprovider.h"
@@ -156,12 +157,7 @@ int main(int argc, char *argv[])
     QTemporaryDir home;
     if (!home.isValid())
         return 1;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
-    qputenv("XDG_CACHE_HOME", (home.path() + QStringLiteral("/cache")).toUtf8());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::useTemporaryHome(home.path());
     // The log lines of 1,000 books would drown the figures.
     qputenv("QT_LOGGING_RULES", "*.debug=false");
     QGuiApplication app(argc, argv);

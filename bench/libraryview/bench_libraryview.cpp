@@ -23,6 +23,7 @@
 // Goals: reset plus sort under 150 ms, a keystroke under 30 ms, a warm
 // scroll frame under 8 ms (table and shelf), a cold shelf frame under 50 ms.
 
+#include "bench/support/benchsupport.h"
 #include "library/db/bookformat.h"
 #include "library/db/bookprovider.h"
 #include "library/model/bookmodel.h"
@@ -249,12 +250,7 @@ int main(int argc, char *argv[])
     if (!home.isValid())
         return 1;
     // The library and the settings go into the temporary home.
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
-    qputenv("XDG_CACHE_HOME", (home.path() + QStringLiteral("/cache")).toUtf8());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::useTemporaryHome(home.path());
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vellumin"));
     QCoreApplication::setOrganizationName(QStringLiteral("Morvasco"));

@@ -14,6 +14,7 @@
 #include "pagination/pagescript.h"
 #include "reader/textviewer.h"
 #include "tests/archive/zipfixture.h"
+#include "bench/support/benchsupport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,7 +29,6 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -38,17 +38,7 @@ const QSize ViewSize(900, 650);
 
 bool waitUntil(const std::function<bool()> &done, int msecs)
 {
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start(5);
-    QTimer::singleShot(msecs, &loop, &QEventLoop::quit);
-    if (!done())
-        loop.exec();
-    return done();
+    return bench::waitUntil(done, msecs, 5);
 }
 
 bool writeBook(const QString &path)
@@ -70,12 +60,6 @@ bool writeBook(const QString &path)
                             .arg(c);
     }
     return epub.write(path);
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // The helper's own work for one file, without the exchange around it.
@@ -124,7 +108,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     const QString word = QStringLiteral("lantern");
-    std::vector<double> ours, floor;
+    QList<double> ours, floor;
     int hits = 0;
     int floorHits = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -151,7 +135,7 @@ int main(int argc, char *argv[])
     }
     const double first = ours.front();
     ours.erase(ours.begin());
-    const double o = median(ours), f = median(floor);
+    const double o = bench::median(ours), f = bench::median(floor);
     std::printf("in-book search for \"%s\", %d pages, %d files, %d hits (floor %d), floor median "
                 "of %d rounds\n",
                 qPrintable(word), viewer.bookPageCount(), int(viewer.chapterFiles().size()), hits,

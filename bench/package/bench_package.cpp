@@ -12,6 +12,7 @@
 // Goals: without the rests, export within 1.2x of zip and import within
 // 1.5x of unzip; peak memory of either worker under 100 MB.
 
+#include "bench/support/benchsupport.h"
 #include "core/paths.h"
 #include "library/db/bookprovider.h"
 #include "library/workers/exportworker.h"
@@ -230,13 +231,8 @@ int main(int argc, char *argv[])
         print(QStringLiteral("kept in %1").arg(home.path()));
     }
     // The children inherit the home, and with it the library.
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
-    qputenv("XDG_CACHE_HOME", (home.path() + QStringLiteral("/cache")).toUtf8());
+    bench::useTemporaryHome(home.path());
     qputenv("QT_LOGGING_RULES", "*.debug=false");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vellumin"));
     BookProvider *provider = BookProvider::instance();

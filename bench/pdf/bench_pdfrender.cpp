@@ -7,6 +7,7 @@
 #include "pdf/dibsection.h"
 #include "pdf/document.h"
 #include "tests/pdf/pdffixture.h"
+#include "bench/support/benchsupport.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -95,23 +96,6 @@ double engineMs(const Case &c, QSize *size)
     return timer.nsecsElapsed() / 1e6;
 }
 
-double run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    QElapsedTimer timer;
-    timer.start();
-    process.start(program, arguments);
-    if (!process.waitForFinished(600000) || process.exitCode() != 0)
-        return -1;
-    return timer.nsecsElapsed() / 1e6;
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -147,10 +131,10 @@ int main(int argc, char *argv[])
     // Start-up of pdftoppm: a one-inch page at one dot per inch.
     QList<double> starts;
     for (int i = 0; i < 7; ++i)
-        starts << run(pdftoppm,
+        starts << bench::runProgram(pdftoppm,
                       { QStringLiteral("-r"), QStringLiteral("1"), tiny,
                         folder.filePath(QStringLiteral("start")) });
-    const double start = median(starts);
+    const double start = bench::median(starts);
     std::printf("pdftoppm start-up (median of 7): %.1f ms\n", start);
 
     const QList<Case> cases {
@@ -168,15 +152,15 @@ int main(int argc, char *argv[])
             ours << engineMs(c, &size);
             QTemporaryDir images(outputBase + QStringLiteral("/vellumin-bench-XXXXXX"));
             const QString out = images.filePath(QStringLiteral("out"));
-            theirs << run(pdftoppm,
+            theirs << bench::runProgram(pdftoppm,
                           { QStringLiteral("-scale-to-x"), QString::number(size.width()),
                             QStringLiteral("-scale-to-y"), QString::number(size.height()),
                             QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
                             QString::number(c.pages), c.file, out })
                             - start;
         }
-        const double engine = median(ours);
-        const double peer = median(theirs);
+        const double engine = bench::median(ours);
+        const double peer = bench::median(theirs);
         const double ratio = engine / peer;
         met = met && ratio <= 1.2;
         std::printf("%s at %dx%d: engine %.1f ms, pdftoppm %.1f ms (start-up subtracted), "

@@ -6,6 +6,7 @@
 
 #include "pdf/document.h"
 #include "tests/pdf/pdffixture.h"
+#include "bench/support/benchsupport.h"
 
 #include <QCollator>
 #include <QDir>
@@ -23,24 +24,6 @@ namespace {
 
 constexpr int pageCount = 500;
 constexpr double goal = 1.5;
-
-double run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    QElapsedTimer timer;
-    timer.start();
-    process.start(program, arguments);
-    if (!process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0)
-        return -1;
-    return timer.nsecsElapsed() / 1e6;
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
 
 // The PDF files of a folder in page order (p-2 before p-10).
 QStringList piecesOf(const QString &folder)
@@ -92,8 +75,8 @@ int main(int argc, char *argv[])
 
     QList<double> starts;
     for (int i = 0; i < 7; ++i)
-        starts << run(qpdf, { QStringLiteral("--show-npages"), tiny });
-    const double start = median(starts);
+        starts << bench::runProgram(qpdf, { QStringLiteral("--show-npages"), tiny });
+    const double start = bench::median(starts);
     std::printf("qpdf start-up (median of 7): %.1f ms\n", start);
 
     // The operations log every step; the log is not what is measured.
@@ -119,13 +102,13 @@ int main(int argc, char *argv[])
 
         const QString theirs = folder.filePath(QStringLiteral("theirs%1").arg(round));
         QDir().mkpath(theirs);
-        splitTheirs << run(qpdf,
+        splitTheirs << bench::runProgram(qpdf,
                            { QStringLiteral("--split-pages"), source,
                              theirs + QStringLiteral("/p-%d.pdf") })
                         - start;
         const QStringList pieces = piecesOf(theirs);
         mergeTheirs
-                << run(qpdf,
+                << bench::runProgram(qpdf,
                        QStringList { QStringLiteral("--empty"), QStringLiteral("--pages") } + pieces
                                + QStringList { QStringLiteral("--"),
                                                folder.filePath(
@@ -141,11 +124,11 @@ int main(int argc, char *argv[])
     bool met = true;
     const auto report = [&](const char *name, const QList<double> &ours,
                             const QList<double> &theirs, const char *peer) {
-        const double ratio = median(ours) / median(theirs);
+        const double ratio = bench::median(ours) / bench::median(theirs);
         met = met && ratio <= goal;
         std::printf("%s: engine %.1f ms, %s %.1f ms (start-up subtracted), ratio %.2f "
                     "(goal: %.1f or less) %s\n",
-                    name, median(ours), peer, median(theirs), ratio, goal,
+                    name, bench::median(ours), peer, bench::median(theirs), ratio, goal,
                     ratio <= goal ? "met" : "NOT met");
     };
     report("split 500 pages into single pages", splitOurs, splitTheirs, "qpdf --split-pages");

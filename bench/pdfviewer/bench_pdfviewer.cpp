@@ -15,6 +15,7 @@
 
 #include "pdf/pdfdocument.h"
 #include "pdf/pdfviewer.h"
+#include "bench/support/benchsupport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -78,36 +79,9 @@ bool writeBook(const QString &path, int pages)
     return painter.end();
 }
 
-double run(const QString &program, const QStringList &arguments)
+bool waitUntil(const std::function<bool()> &condition)
 {
-    QProcess process;
-    QElapsedTimer timer;
-    timer.start();
-    process.start(program, arguments);
-    if (!process.waitForFinished(600000) || process.exitCode() != 0)
-        return -1;
-    return timer.nsecsElapsed() / 1e6;
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
-
-bool waitUntil(const std::function<bool()> &condition, int msecs = 60000)
-{
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (condition())
-            loop.quit();
-    });
-    poll.start(0);
-    QTimer::singleShot(msecs, &loop, &QEventLoop::quit);
-    if (!condition())
-        loop.exec();
-    return condition();
+    return bench::waitUntil(condition, 60000, 0);
 }
 
 struct Figure
@@ -155,7 +129,7 @@ int main(int argc, char *argv[])
     QTemporaryDir images(outputBase + QStringLiteral("/vellumin-bench-XXXXXX"));
     const QString out = images.filePath(QStringLiteral("out"));
     const auto drawn = [&](const QString &file, int first, int last, const QSize &size) {
-        return run(pdftoppm,
+        return bench::runProgram(pdftoppm,
                    { QStringLiteral("-scale-to-x"), QString::number(size.width()),
                      QStringLiteral("-scale-to-y"), QString::number(size.height()),
                      QStringLiteral("-f"), QString::number(first), QStringLiteral("-l"),
@@ -163,8 +137,8 @@ int main(int argc, char *argv[])
     };
     QList<double> starts;
     for (int i = 0; i < 7; ++i)
-        starts << run(pdftoppm, { QStringLiteral("-r"), QStringLiteral("1"), tiny, out });
-    const double start = median(starts);
+        starts << bench::runProgram(pdftoppm, { QStringLiteral("-r"), QStringLiteral("1"), tiny, out });
+    const double start = bench::median(starts);
     std::printf("pdftoppm start-up (median of 7): %.1f ms\n", start);
 
     bool met = true;
@@ -188,7 +162,7 @@ int main(int argc, char *argv[])
     QList<double> firstPages;
     for (int round = 0; round < 5; ++round)
         firstPages << drawn(thousand, 1, 1, firstSize);
-    met = report({ "open a 1,000-page book to its first page", median(opens), median(firstPages),
+    met = report({ "open a 1,000-page book to its first page", bench::median(opens), bench::median(firstPages),
                    1.5 })
             && met;
 
@@ -233,7 +207,7 @@ int main(int argc, char *argv[])
                 warm << timer.nsecsElapsed() / 1e6;
                 waitUntil([&] { return viewer.hasViewAhead() && !viewer.shade()->isVisible(); });
             }
-            cold << median(coldRound);
+            cold << bench::median(coldRound);
             // pdftoppm draws each page of a pair at the pair's page size.
             const QSize pageSize(size.width() / columns, size.height());
             const int first = 500 + round * TurnsPerRound * columns;
@@ -243,11 +217,11 @@ int main(int argc, char *argv[])
         }
         met = report({ columns == 1 ? "page turn at fit, one column, to a page not drawn ahead"
                                     : "page turn at fit, two columns, to pages not drawn ahead",
-                       median(cold), median(floors), 1.3 })
+                       bench::median(cold), bench::median(floors), 1.3 })
                 && met;
         report({ columns == 1 ? "page turn at fit, one column, after reading"
                               : "page turn at fit, two columns, after reading",
-                 median(warm), median(floors), 1.3 });
+                 bench::median(warm), bench::median(floors), 1.3 });
     }
 
     // A zoom step on each of ten pages.
@@ -273,7 +247,7 @@ int main(int argc, char *argv[])
     QList<double> zoomFloors;
     for (int round = 0; round < 3; ++round)
         zoomFloors << (drawn(thousand, 300, 309, zoomed) - start) / 10;
-    met = report({ "zoom step 1.0 to 1.1", median(zooms), median(zoomFloors), 1.3 }) && met;
+    met = report({ "zoom step 1.0 to 1.1", bench::median(zooms), bench::median(zoomFloors), 1.3 }) && met;
 
     // Search over 500 pages.
     pdf::PdfDocument searched;
@@ -288,8 +262,8 @@ int main(int argc, char *argv[])
     }
     QList<double> texts;
     for (int round = 0; round < 3; ++round)
-        texts << run(pdftotext, { fiveHundred, images.filePath(QStringLiteral("text.txt")) });
+        texts << bench::runProgram(pdftotext, { fiveHundred, images.filePath(QStringLiteral("text.txt")) });
     std::printf("(%d hits of \"the\")\n", hits);
-    met = report({ "search \"the\" over 500 pages", median(searches), median(texts), 2.0 }) && met;
+    met = report({ "search \"the\" over 500 pages", bench::median(searches), bench::median(texts), 2.0 }) && met;
     return met ? 0 : 1;
 }

@@ -48,26 +48,11 @@
 #include <QPixmap>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 
 namespace {
 
-// Runs the event loop until done() holds or msecs pass.
-bool waitUntil(const std::function<bool()> &done, int msecs)
-{
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start(20);
-    QTimer::singleShot(msecs, &loop, &QEventLoop::quit);
-    if (!done())
-        loop.exec();
-    return done();
-}
+using probe::waitUntil;
 
 void settle(int msecs)
 {
@@ -110,6 +95,15 @@ struct Reading
             return QStringLiteral("no pagination reply");
         }
         return QString();
+    }
+
+    // A panel beside the page as the window slides it in: eight tenths of
+    // the window's width, its choices leading the book there.
+    void place(SidePanel *panel, const QSize &size)
+    {
+        panel->resize(size.width() * 8 / 10, size.height());
+        QObject::connect(panel, &SidePanel::navigateToPosition, &context,
+                         &UserContext::navigateToPosition);
     }
 
     void close()
@@ -217,6 +211,16 @@ bool parseCommon(const QStringList &arguments, Options *options)
         }
     }
     return !options->book.isEmpty() && QFileInfo(options->book).isFile();
+}
+
+// "--go N" as the only option left, or no option; false on anything else.
+bool takeGo(const QStringList &rest, int *go)
+{
+    if (rest.size() == 2 && rest.first() == QLatin1String("--go")) {
+        *go = rest.at(1).toInt();
+        return true;
+    }
+    return rest.isEmpty();
 }
 
 // ---- notes ----
@@ -407,9 +411,7 @@ int searchCommand(const QStringList &arguments)
         return probe::fail(usage);
     const QString word = options.rest.takeFirst();
     int go = -1;
-    if (options.rest.size() == 2 && options.rest.first() == QLatin1String("--go"))
-        go = options.rest.at(1).toInt();
-    else if (!options.rest.isEmpty())
+    if (!takeGo(options.rest, &go))
         return probe::fail(usage);
 
     reloadStyleSheet();
@@ -419,9 +421,7 @@ int searchCommand(const QStringList &arguments)
         return probe::fail(problem);
     TextViewer *viewer = reading.viewer();
     SearchView panel(&reading.context);
-    panel.resize(options.size.width() * 8 / 10, options.size.height());
-    QObject::connect(&panel, &SidePanel::navigateToPosition, &reading.context,
-                     &UserContext::navigateToPosition);
+    reading.place(&panel, options.size);
     QObject::connect(&panel, &SidePanel::navigateToPage, &reading.context,
                      &UserContext::navigateToPage);
     bool finished = false;
@@ -498,9 +498,7 @@ int tocCommand(const QStringList &arguments)
     if (!parseCommon(arguments, &options))
         return probe::fail(usage);
     int go = -1;
-    if (options.rest.size() == 2 && options.rest.first() == QLatin1String("--go"))
-        go = options.rest.at(1).toInt();
-    else if (!options.rest.isEmpty())
+    if (!takeGo(options.rest, &go))
         return probe::fail(usage);
 
     reloadStyleSheet();
@@ -510,9 +508,7 @@ int tocCommand(const QStringList &arguments)
         return probe::fail(problem);
     TextViewer *viewer = reading.viewer();
     TocView panel(&reading.context);
-    panel.resize(options.size.width() * 8 / 10, options.size.height());
-    QObject::connect(&panel, &SidePanel::navigateToPosition, &reading.context,
-                     &UserContext::navigateToPosition);
+    reading.place(&panel, options.size);
     panel.loadFromOpenBook();
     panel.show();
     panel.tocTree()->expandAll();
@@ -616,9 +612,7 @@ int bookmarksCommand(const QStringList &arguments)
         return probe::fail(problem);
     TextViewer *viewer = reading.viewer();
     TocView panel(&reading.context);
-    panel.resize(options.size.width() * 8 / 10, options.size.height());
-    QObject::connect(&panel, &SidePanel::navigateToPosition, &reading.context,
-                     &UserContext::navigateToPosition);
+    reading.place(&panel, options.size);
     panel.loadFromOpenBook();
     panel.show();
     panel.tabWidget()->setCurrentIndex(1);
