@@ -96,8 +96,8 @@ NotesView::NotesView(UserContext *context, QWidget *parent)
     filterLayout->addWidget(makeReaderPanelWhiteBox(m_notesTree, 0, filterBox));
 
     layOutReaderPanel(this, m_closeButton,
-                      makeReaderPanelTitleRow(m_backButton, m_titleLabel, m_exportButton), filterBox,
-                      makeReaderPanelCommandBar(m_cancelButton, m_goToButton, this));
+                      makeReaderPanelTitleRow(m_backButton, m_titleLabel, m_exportButton),
+                      filterBox, makeReaderPanelCommandBar(m_cancelButton, m_goToButton, this));
 
     connect(m_backButton, &QPushButton::clicked, this, &NotesView::buttonHide);
     connect(m_closeButton, &QPushButton::clicked, this, &NotesView::buttonHide);

@@ -56,8 +56,8 @@ QFrame *makeReaderPanelWhiteBox(QWidget *content, int margin, QWidget *parent)
     return white;
 }
 
-void layOutReaderPanel(QWidget *panel, QWidget *aboveTitle, QHBoxLayout *titleRow,
-                       QWidget *content, QFrame *commandBar)
+void layOutReaderPanel(QWidget *panel, QWidget *aboveTitle, QHBoxLayout *titleRow, QWidget *content,
+                       QFrame *commandBar)
 {
     auto *inner = new QVBoxLayout;
     inner->setContentsMargins(20, 0, 20, 0);

@@ -27,5 +27,5 @@ QFrame *makeReaderPanelWhiteBox(QWidget *content, int margin, QWidget *parent);
 // Lays the panel out: between 20-pixel sides the widget above the title
 // row (none when null), the title row and the content taking the height,
 // then the command bar across the foot.
-void layOutReaderPanel(QWidget *panel, QWidget *aboveTitle, QHBoxLayout *titleRow,
-                       QWidget *content, QFrame *commandBar);
+void layOutReaderPanel(QWidget *panel, QWidget *aboveTitle, QHBoxLayout *titleRow, QWidget *content,
+                       QFrame *commandBar);

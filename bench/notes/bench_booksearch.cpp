@@ -10,11 +10,11 @@
 //
 // usage: bench_booksearch [rounds]
 
+#include "bench/support/benchsupport.h"
 #include "library/db/bookdto.h"
 #include "pagination/pagescript.h"
 #include "reader/textviewer.h"
 #include "tests/archive/zipfixture.h"
-#include "bench/support/benchsupport.h"
 
 #include <QApplication>
 #include <QDir>

@@ -4,10 +4,10 @@
 // at the same pixel size in one process, its start-up subtracted. Prints
 // the ratio; the goal is 1.2 or less.
 
+#include "bench/support/benchsupport.h"
 #include "pdf/dibsection.h"
 #include "pdf/document.h"
 #include "tests/pdf/pdffixture.h"
-#include "bench/support/benchsupport.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -132,8 +132,8 @@ int main(int argc, char *argv[])
     QList<double> starts;
     for (int i = 0; i < 7; ++i)
         starts << bench::runProgram(pdftoppm,
-                      { QStringLiteral("-r"), QStringLiteral("1"), tiny,
-                        folder.filePath(QStringLiteral("start")) });
+                                    { QStringLiteral("-r"), QStringLiteral("1"), tiny,
+                                      folder.filePath(QStringLiteral("start")) });
     const double start = bench::median(starts);
     std::printf("pdftoppm start-up (median of 7): %.1f ms\n", start);
 
@@ -152,11 +152,12 @@ int main(int argc, char *argv[])
             ours << engineMs(c, &size);
             QTemporaryDir images(outputBase + QStringLiteral("/vellumin-bench-XXXXXX"));
             const QString out = images.filePath(QStringLiteral("out"));
-            theirs << bench::runProgram(pdftoppm,
-                          { QStringLiteral("-scale-to-x"), QString::number(size.width()),
-                            QStringLiteral("-scale-to-y"), QString::number(size.height()),
-                            QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
-                            QString::number(c.pages), c.file, out })
+            theirs << bench::runProgram(
+                              pdftoppm,
+                              { QStringLiteral("-scale-to-x"), QString::number(size.width()),
+                                QStringLiteral("-scale-to-y"), QString::number(size.height()),
+                                QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                                QString::number(c.pages), c.file, out })
                             - start;
         }
         const double engine = bench::median(ours);

@@ -4,9 +4,9 @@
 // the tool's start-up subtracted. Prints the ratios; the goal is 1.5 or
 // less.
 
+#include "bench/support/benchsupport.h"
 #include "pdf/document.h"
 #include "tests/pdf/pdffixture.h"
-#include "bench/support/benchsupport.h"
 
 #include <QCollator>
 #include <QDir>
@@ -103,16 +103,18 @@ int main(int argc, char *argv[])
         const QString theirs = folder.filePath(QStringLiteral("theirs%1").arg(round));
         QDir().mkpath(theirs);
         splitTheirs << bench::runProgram(qpdf,
-                           { QStringLiteral("--split-pages"), source,
-                             theirs + QStringLiteral("/p-%d.pdf") })
+                                         { QStringLiteral("--split-pages"), source,
+                                           theirs + QStringLiteral("/p-%d.pdf") })
                         - start;
         const QStringList pieces = piecesOf(theirs);
-        mergeTheirs
-                << bench::runProgram(qpdf,
-                       QStringList { QStringLiteral("--empty"), QStringLiteral("--pages") } + pieces
-                               + QStringList { QStringLiteral("--"),
-                                               folder.filePath(
-                                                       QStringLiteral("theirs%1.pdf").arg(round)) })
+        mergeTheirs << bench::runProgram(
+                               qpdf,
+                               QStringList { QStringLiteral("--empty"), QStringLiteral("--pages") }
+                                       + pieces
+                                       + QStringList { QStringLiteral("--"),
+                                                       folder.filePath(
+                                                               QStringLiteral("theirs%1.pdf")
+                                                                       .arg(round)) })
                         - start;
         valid = valid && pieces.size() == pageCount;
     }

@@ -13,9 +13,9 @@
 //   the same 500 pages (whole process).
 // Goals: first page 1.5x, a turn 1.3x, search 2x.
 
+#include "bench/support/benchsupport.h"
 #include "pdf/pdfdocument.h"
 #include "pdf/pdfviewer.h"
-#include "bench/support/benchsupport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -130,14 +130,15 @@ int main(int argc, char *argv[])
     const QString out = images.filePath(QStringLiteral("out"));
     const auto drawn = [&](const QString &file, int first, int last, const QSize &size) {
         return bench::runProgram(pdftoppm,
-                   { QStringLiteral("-scale-to-x"), QString::number(size.width()),
-                     QStringLiteral("-scale-to-y"), QString::number(size.height()),
-                     QStringLiteral("-f"), QString::number(first), QStringLiteral("-l"),
-                     QString::number(last), file, out });
+                                 { QStringLiteral("-scale-to-x"), QString::number(size.width()),
+                                   QStringLiteral("-scale-to-y"), QString::number(size.height()),
+                                   QStringLiteral("-f"), QString::number(first),
+                                   QStringLiteral("-l"), QString::number(last), file, out });
     };
     QList<double> starts;
     for (int i = 0; i < 7; ++i)
-        starts << bench::runProgram(pdftoppm, { QStringLiteral("-r"), QStringLiteral("1"), tiny, out });
+        starts << bench::runProgram(pdftoppm,
+                                    { QStringLiteral("-r"), QStringLiteral("1"), tiny, out });
     const double start = bench::median(starts);
     std::printf("pdftoppm start-up (median of 7): %.1f ms\n", start);
 
@@ -162,8 +163,8 @@ int main(int argc, char *argv[])
     QList<double> firstPages;
     for (int round = 0; round < 5; ++round)
         firstPages << drawn(thousand, 1, 1, firstSize);
-    met = report({ "open a 1,000-page book to its first page", bench::median(opens), bench::median(firstPages),
-                   1.5 })
+    met = report({ "open a 1,000-page book to its first page", bench::median(opens),
+                   bench::median(firstPages), 1.5 })
             && met;
 
     PDFViewer viewer(thousand);
@@ -247,7 +248,8 @@ int main(int argc, char *argv[])
     QList<double> zoomFloors;
     for (int round = 0; round < 3; ++round)
         zoomFloors << (drawn(thousand, 300, 309, zoomed) - start) / 10;
-    met = report({ "zoom step 1.0 to 1.1", bench::median(zooms), bench::median(zoomFloors), 1.3 }) && met;
+    met = report({ "zoom step 1.0 to 1.1", bench::median(zooms), bench::median(zoomFloors), 1.3 })
+            && met;
 
     // Search over 500 pages.
     pdf::PdfDocument searched;
@@ -262,8 +264,11 @@ int main(int argc, char *argv[])
     }
     QList<double> texts;
     for (int round = 0; round < 3; ++round)
-        texts << bench::runProgram(pdftotext, { fiveHundred, images.filePath(QStringLiteral("text.txt")) });
+        texts << bench::runProgram(pdftotext,
+                                   { fiveHundred, images.filePath(QStringLiteral("text.txt")) });
     std::printf("(%d hits of \"the\")\n", hits);
-    met = report({ "search \"the\" over 500 pages", bench::median(searches), bench::median(texts), 2.0 }) && met;
+    met = report({ "search \"the\" over 500 pages", bench::median(searches), bench::median(texts),
+                   2.0 })
+            && met;
     return met ? 0 : 1;
 }

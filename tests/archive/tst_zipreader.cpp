@@ -8,8 +8,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-using ZipFixture::Entry;
 using TestSupport::filesBelow;
+using ZipFixture::Entry;
 Q_DECLARE_METATYPE(ZipFixture::Entry)
 
 class TestZipReader : public QObject
