@@ -141,11 +141,19 @@ void PaginationClient::stopHelper()
     delete process;
 }
 
-bool PaginationClient::send(const PaginationRequest &request)
+bool PaginationClient::send(const PaginationRequest &request, qint64 expectedReplyGrowth)
 {
     m_sent = request;
     m_askedAgain = false;
-    return deliver(request.toByteArray(), 0);
+    const QByteArray payload = request.toByteArray();
+    int replyBytes = 0;
+    if (expectedReplyGrowth > 0) {
+        // Beyond the largest block the reply comes shortened, as it would
+        // without the estimate.
+        replyBytes = int(qMin(qint64(payload.size()) + expectedReplyGrowth,
+                              qint64(m_blockSizeLimit) - PaginationBlock::HeaderSize));
+    }
+    return deliver(payload, replyBytes);
 }
 
 bool PaginationClient::deliver(const QByteArray &payload, int replyBytes)

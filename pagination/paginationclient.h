@@ -57,7 +57,10 @@ public:
     // handed on: the request is asked once more in a block made for the
     // whole reply, with a new helper. Only when the whole reply is larger
     // than the limit does the shortened one come, with droppedSearchHits().
-    bool send(const PaginationRequest &request);
+    // A caller that expects a large reply says how many bytes it adds to
+    // the request (see SearchReplyEstimate): the block is made for it before
+    // the request goes, and the helper lays the book out once.
+    bool send(const PaginationRequest &request, qint64 expectedReplyGrowth = 0);
 
     // True from a successful send() until its reply or a failure.
     bool isWaiting() const { return m_pollTimer.isActive(); }

@@ -9,6 +9,7 @@
 #include "formats/epub/epubdocument.h"
 #include "pagination/pagescript.h"
 #include "pagination/paginationclient.h"
+#include "pagination/searchreplyestimate.h"
 #include "reader/bookoperations.h"
 #include "reader/notetooltip.h"
 #include "reader/pagenavigationpanel.h"
@@ -897,7 +898,10 @@ void TextViewer::send(const PaginationRequest &request, Outstanding kind)
     m_outstanding = kind;
     m_lastSent = request;
     m_resent = false;
-    if (!m_paginator->send(request)) {
+    // A search of a common word can answer with many times what a layout
+    // does: the block is made for it now rather than after a first layout.
+    const qint64 growth = request.print ? 0 : SearchReplyEstimate::hitBytes(request);
+    if (!m_paginator->send(request, growth)) {
         m_outstanding = Outstanding::None;
         log(QStringLiteral("TextViewer::restartPaginator: %1 [FAILED]")
                     .arg(m_paginator->lastError()),

@@ -5,8 +5,9 @@
 // Goal: the search within 1.3 times the floor.
 //
 // The hits of the first search do not fit the helper's first block: the
-// search is asked again in a block made for them, which later searches keep.
-// That first search is printed apart; the median is over the later ones.
+// viewer makes a block for its estimate of them before the search goes (a
+// new helper), which later searches keep. That first search is printed
+// apart; the median is over the later ones.
 //
 // usage: bench_booksearch [rounds]
 
@@ -140,7 +141,7 @@ int main(int argc, char *argv[])
                 "of %d rounds\n",
                 qPrintable(word), viewer.bookPageCount(), int(viewer.chapterFiles().size()), hits,
                 floorHits, rounds);
-    std::printf("  first search (block made larger, asked again): %8.1f ms  floor %8.1f ms  "
+    std::printf("  first search (block made for the estimate):    %8.1f ms  floor %8.1f ms  "
                 "ratio %.2f  goal <= 1.3: %s\n",
                 first, f, first / f, first / f <= 1.3 ? "met" : "NOT met");
     std::printf("  later searches, median of %d:                 %8.1f ms  floor %8.1f ms  "

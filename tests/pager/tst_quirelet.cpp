@@ -1,6 +1,7 @@
 #include "pagination/pagescript.h"
 #include "pagination/paginationblock.h"
 #include "pagination/paginationclient.h"
+#include "pagination/searchreplyestimate.h"
 #include "tests/support/testenvironment.h"
 
 #include <QDir>
@@ -480,6 +481,61 @@ private slots:
         // The later hits go with their pages, unless the viewer asked for one.
         QVERIFY(!reply.positions.contains(QStringLiteral("many.html?vorid=true#%1").arg(kept + 1)));
         QVERIFY(todaysLog().contains(QStringLiteral("search hits dropped")));
+    }
+
+    // A viewer that says what a search will add gets a block made for it
+    // before the request goes: the helper lays the book out once, and every
+    // hit arrives.
+    void estimatedHitsNeedOneLayout_data()
+    {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<int>("hits");
+        QString shortOnes, longOnes, mixed;
+        for (int i = 1; i <= 300; ++i)
+            shortOnes += QStringLiteral("<p>whale number %1 swims past the ship</p>").arg(i);
+        const QString filler = QStringLiteral("the sea was grey and wide, ").repeated(40);
+        for (int i = 1; i <= 120; ++i)
+            longOnes += QStringLiteral("<p>%1 a Whale, %2</p>").arg(filler).arg(i);
+        for (int i = 1; i <= 100; ++i) {
+            mixed += QStringLiteral("<h2>Whale %1</h2><p><span>a whale</span> and "
+                                    "<span>whale %1</span> by <a>the whale</a></p>"
+                                    "<div>whale <em>and</em> ship</div>")
+                             .arg(i);
+        }
+        QTest::newRow("short paragraphs") << shortOnes << 300;
+        QTest::newRow("long paragraphs, other case") << longOnes << 120;
+        QTest::newRow("headings, spans and links") << mixed << 400;
+    }
+
+    void estimatedHitsNeedOneLayout()
+    {
+        QFETCH(QString, body);
+        QFETCH(int, hits);
+        writeFile(QStringLiteral("estimated.html"), body);
+        PaginationRequest request = bookRequest({ QStringLiteral("estimated.html") });
+        request.searchText = QStringLiteral("whale");
+        const int payload = request.toByteArray().size();
+        const qint64 growth = SearchReplyEstimate::hitBytes(request);
+        QVERIFY(growth > 0);
+
+        PaginationClient client;
+        client.setBlockSize(PaginationBlock::HeaderSize + payload + 4000);
+        QVERIFY(client.send(request, growth));
+        const QString key = client.key();
+        const qint64 helper = client.helperProcessId();
+        m_keys.append(key);
+        m_helpers.append(helper);
+        QVERIFY(client.waitForReply(30000));
+        m_keys.append(client.key());
+        m_helpers.append(client.helperProcessId());
+        QCOMPARE(client.key(), key);
+        QCOMPARE(client.helperProcessId(), helper);
+        QCOMPARE(client.droppedSearchHits(), 0);
+        QCOMPARE(client.reply().searchHits.size(), hits);
+        QVERIFY2(client.reply().toByteArray().size() <= payload + growth,
+                 qPrintable(QStringLiteral("reply %1 bytes, estimate %2")
+                                    .arg(client.reply().toByteArray().size())
+                                    .arg(payload + growth)));
     }
 
     // Thousands of positions in one file (a contents of thousands of

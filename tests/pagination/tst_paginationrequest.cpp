@@ -1,5 +1,6 @@
 #include "pagination/paginationblock.h"
 #include "pagination/paginationrequest.h"
+#include "pagination/searchreplyestimate.h"
 #include "tests/support/testenvironment.h"
 
 #include <QUuid>
@@ -120,6 +121,40 @@ private slots:
                                                         "0061"
                                                         "00000001");
         QCOMPARE(bytes.mid(44, expected.size()).toHex(), expected.toHex());
+    }
+
+    // The estimate of a search reply counts each run of text that holds the
+    // word whole, and nothing outside the body, styles or scripts.
+    void searchReplyEstimate_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<int>("runs");
+        const QString head = QStringLiteral("<html><head><title>whale</title>"
+                                            "<style>.whale{}</style></head><body>");
+        QTest::newRow("absent") << head + QStringLiteral("<p>a ship</p></body></html>") << 0;
+        QTest::newRow("only in head, style and script")
+                << head + QStringLiteral("<script>var whale;</script><p>a ship</p></body>") << 0;
+        QTest::newRow("one, other case") << head + QStringLiteral("<p>WHALE</p>") << 1;
+        QTest::newRow("each block its own run")
+                << head + QStringLiteral("<p>whale</p><div>whale</div><li>whale</li><p>ship</p>")
+                << 3;
+        QTest::newRow("inline tags join a run")
+                << head + QStringLiteral("<p>wh<em>ale</em></p><p><b>ship</b></p>") << 1;
+        QTest::newRow("tag left open") << head + QStringLiteral("<p>whale</p><p") << 1;
+        QTest::newRow("no body tag") << QStringLiteral("<p>whale</p><p>whale</p>") << 2;
+    }
+
+    void searchReplyEstimate()
+    {
+        QFETCH(QString, content);
+        QFETCH(int, runs);
+        const QString name = QStringLiteral("chapter.xhtml");
+        const QString word = QStringLiteral("whale");
+        const qint64 one
+                = SearchReplyEstimate::hitBytes(QStringLiteral("<p>whale</p>"), name, word);
+        QVERIFY(one > 0);
+        QCOMPARE(SearchReplyEstimate::hitBytes(content, name, word), runs * one);
+        QCOMPARE(SearchReplyEstimate::hitBytes(content, name, QString()), 0);
     }
 
     void damagedPayloadIsRefused_data()
