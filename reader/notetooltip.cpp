@@ -56,6 +56,7 @@ void NoteTooltip::setBackgroundColor(const QColor &color)
 
 void NoteTooltip::setTextColor(const QColor &color)
 {
+    m_textColor = color;
     m_editor->setStyleSheet(
             QStringLiteral("QPlainTextEdit { color : %1; background: transparent; }")
                     .arg(color.name()));
@@ -211,6 +212,9 @@ void NoteTooltip::paintEvent(QPaintEvent *event)
 
     if (!m_editor->isVisible()) {
         const QRect textRect = r.adjusted(5, 5, -5, -5);
+        // The outline's pen is the profile's border colour, a light tan in
+        // Day and Sepia: the comment on a pale note colour needs its own.
+        painter.setPen(m_textColor);
         painter.drawText(textRect, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop,
                          fittingText(textRect));
     }

@@ -31,8 +31,10 @@ public:
     QColor borderColor() const { return m_borderColor; }
     void setBackgroundColor(const QColor &color);
     QColor backgroundColor() const { return m_backgroundColor; }
-    // The colour of the comment while it is edited.
+    // The colour of the comment, shown or edited (dark by default: the
+    // note colours are pale in every profile).
     void setTextColor(const QColor &color);
+    QColor textColor() const { return m_textColor; }
 
     // Shows the note's comment on the note's colour; null shows no note.
     void setNote(const Note *note);
@@ -68,6 +70,7 @@ private:
     int m_arrow = 0;
     QColor m_borderColor = Qt::black;
     QColor m_backgroundColor = Qt::white;
+    QColor m_textColor = Qt::black;
     NoteEditor *m_editor = nullptr;
     QString m_noteId;
     int m_editing = 0;
