@@ -14,7 +14,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qtbase5-dev libqt5webkit5-dev libqt5sql5-sqlite qttools5-dev-tools libqt5svg5-dev
     libquazip1-qt5-dev libpoppler-qt5-dev libqpdf-dev libarchive-dev p7zip-full
-    qtmultimedia5-dev xvfb xauth
+    qtmultimedia5-dev xvfb xauth xdotool imagemagick
     fonts-dejavu-core fonts-liberation fonts-wqy-microhei poppler-utils qpdf
     unzip zip sqlite3 libmobi-tools clang libclang-rt-14-dev
     libarchive-tools libjpeg-turbo-progs
