@@ -57,7 +57,6 @@ const int SnapDistance = 30;
 const int SnapLockMs = 250;
 const int PanelShowMs = 300;
 const int BackgroundFadeMs = 100;
-const qreal BackgroundOpacity = 0.6;
 
 Button *makeButton(const char *objectName, QWidget *parent)
 {
@@ -696,13 +695,18 @@ void MainView::showWindowAnimated(QWidget *panel)
     panel->show();
     panel->raise();
 
+    // The shade's own colour is translucent; the effect only fades it in
+    // and goes once the fade ends. Left on, it made parts of the panel that
+    // are shown later (another tab, a list) draw under the shade.
     auto *opacity = new QGraphicsOpacityEffect(m_background);
     opacity->setOpacity(0.0);
     m_background->setGraphicsEffect(opacity);
     auto *fade = new QPropertyAnimation(opacity, "opacity");
     fade->setDuration(BackgroundFadeMs);
     fade->setStartValue(0.0);
-    fade->setEndValue(BackgroundOpacity);
+    fade->setEndValue(1.0);
+    connect(fade, &QPropertyAnimation::finished, m_background,
+            [this] { m_background->setGraphicsEffect(nullptr); });
 
     auto *slide = new QPropertyAnimation(panel, "geometry");
     slide->setDuration(PanelShowMs);
@@ -729,11 +733,11 @@ void MainView::hideWindowAnimated(QWidget *panel)
     connect(slide, &QPropertyAnimation::finished, panel, &QWidget::hide);
 
     auto *opacity = new QGraphicsOpacityEffect(m_background);
-    opacity->setOpacity(BackgroundOpacity);
+    opacity->setOpacity(1.0);
     m_background->setGraphicsEffect(opacity);
     auto *fade = new QPropertyAnimation(opacity, "opacity");
     fade->setDuration(BackgroundFadeMs);
-    fade->setStartValue(BackgroundOpacity);
+    fade->setStartValue(1.0);
     fade->setEndValue(0.0);
     connect(fade, &QPropertyAnimation::finished, m_background, &QWidget::hide);
 

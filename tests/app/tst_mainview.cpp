@@ -19,6 +19,7 @@
 #include "widgets/handover/messageboxcontroller.h"
 #include "widgets/sizegrip.h"
 #include "widgets/startview.h"
+#include "widgets/stylesheet.h"
 #include "widgets/windowbar.h"
 
 #include <QCryptographicHash>
@@ -27,9 +28,11 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QSequentialAnimationGroup>
 #include <QStackedLayout>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <QUrl>
 
 #include <functional>
@@ -420,6 +423,31 @@ private slots:
         QVERIFY(!panel->isVisible());
         QVERIFY(!background->isVisible());
         QCOMPARE(panel->geometry().left(), w);
+    }
+
+    // A list the reader brings up in an open panel (a tab changed, a panel
+    // page shown) is drawn in its own colours, not under the shade that
+    // darkens the page behind the panel.
+    void partsShownInAnOpenPanelStayClear()
+    {
+        reloadStyleSheet();
+        Fixture f;
+        f.setPage(MainView::ReaderPageIndex);
+        auto *list = new QTreeView(f.contents);
+        list->setGeometry(20, 60, 300, 200);
+        list->hide();
+        f.window->onShowContents();
+        f.finishAnimations();
+        QTest::qWait(50);
+        list->show();
+        const QPoint inside = list->viewport()->mapTo(f.window.get(), QPoint(50, 50));
+        const auto onScreen = [&] {
+            return f.window->screen()->grabWindow(f.window->winId()).toImage().pixelColor(inside);
+        };
+        QTRY_COMPARE(onScreen(), list->viewport()->palette().color(QPalette::Base));
+        f.window->onHideContents();
+        f.finishAnimations();
+        qApp->setStyleSheet(QString());
     }
 
     void wiring_data()
