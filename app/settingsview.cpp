@@ -78,6 +78,9 @@ QFormLayout *makeTabPage(QWidget *parent, QFrame **page, const QMargins &pageMar
 QWidget *centred(QWidget *field, QWidget *parent)
 {
     auto *box = new QFrame(parent);
+    // Held to its content's height: grown by the stretches, the box took the
+    // page's spare height and left the field far below its caption.
+    box->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     auto *layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addStretch();
@@ -226,6 +229,9 @@ QWidget *SettingsView::buildProfilesPage()
     m_profileCombo->setFixedHeight(ComboHeight);
     m_profileCombo->setItemDelegate(m_profileDelegate);
     auto *restoreBox = new QFrame(page);
+    // Held to its content's height, as the page-fade box: grown by its
+    // stretches, it pushed the profile list far below the "Profile:" caption.
+    restoreBox->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     auto *restoreLayout = new QVBoxLayout(restoreBox);
     restoreLayout->setContentsMargins(0, 0, 0, 0);
     restoreLayout->setSpacing(0);

@@ -5,14 +5,15 @@
 #include "core/settingsfile.h"
 #include "tests/support/testenvironment.h"
 #include "widgets/colorpicker.h"
+#include "widgets/tabwidget.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QLabel>
-#include <QPushButton>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 
 // The settings page against the real "settings.ini" of the test's home.
@@ -75,7 +76,8 @@ private slots:
         QSignalSpy changed(Settings::instance(), &Settings::changed);
         page.show();
         page.profileCombo()->setCurrentIndex(page.profileCombo()->findData(1));
-        page.fontCombo()->setCurrentIndex(page.fontCombo()->findText(QStringLiteral("Liberation Sans")));
+        page.fontCombo()->setCurrentIndex(
+                page.fontCombo()->findText(QStringLiteral("Liberation Sans")));
         page.fontSizeEdit()->setValue(20);
         page.textColorPicker()->changeColor(Qt::red);
         page.alignmentCombo()->setCurrentIndex(4);
@@ -252,6 +254,44 @@ private slots:
     // The list may lack the language in use (no "Language" set, a system
     // locale without a translation): saving some other change must not
     // switch the interface to the first language of the list.
+    void checkBoxesStandBesideTheirCaptions_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("box");
+        QTest::newRow("fade") << QStringLiteral("Turn page fade ON:") << 0;
+        QTest::newRow("navigation") << QStringLiteral("Navigation scrollbar:") << 1;
+        QTest::newRow("updates") << QStringLiteral("Check for updates automatically:") << 2;
+        QTest::newRow("profile") << QStringLiteral("Profile:") << 3;
+    }
+
+    // On a tall window as on a small one, each check box (and the profile
+    // list) is on the line of its caption, not somewhere below it.
+    void checkBoxesStandBesideTheirCaptions()
+    {
+        QFETCH(QString, caption);
+        QFETCH(int, box);
+        SettingsView page;
+        page.resize(1100, 880);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        if (box == 3)
+            page.findChild<TabWidget *>()->setCurrentIndex(1);
+        const QList<QWidget *> boxes = { page.fadeCheckBox(), page.naviSliderCheckBox(),
+                                         page.updateCheckBox(), page.profileCombo() };
+        QLabel *label = nullptr;
+        for (QLabel *candidate : page.findChildren<QLabel *>()) {
+            if (candidate->text() == caption)
+                label = candidate;
+        }
+        QVERIFY(label);
+        const int captionMiddle = label->mapTo(&page, label->rect().center()).y();
+        const int boxMiddle = boxes[box]->mapTo(&page, boxes[box]->rect().center()).y();
+        QVERIFY2(qAbs(captionMiddle - boxMiddle) <= 8,
+                 qPrintable(QStringLiteral("caption at %1, box at %2")
+                                    .arg(captionMiddle)
+                                    .arg(boxMiddle)));
+    }
+
     void languageStaysUnlessPicked_data()
     {
         QTest::addColumn<QString>("stored");
