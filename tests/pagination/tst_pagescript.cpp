@@ -286,19 +286,22 @@ private slots:
         }
     }
 
-    void findTextReportsLeafElements()
+    // The innermost element with a position that holds the text is the
+    // hit: a word in italics or in a list item is found too.
+    void findTextReportsInnermostElements()
     {
         load(QStringLiteral(
                 "<div class='b' id='b1'><p id='p1'>Call me Ishmael.</p></div>"
                 "<div class='b' id='b2'>No whales here</div>"
-                "<div class='b'><p>The WHALE again</p><p>a <i>whale</i> inside</p></div>"));
+                "<div class='b'><p>The WHALE again</p><p id='p3'>a <i>whale</i> inside</p></div>"
+                "<div class='b' id='b4'><ul><li>one whale listed</li></ul><p>no fish</p></div>"));
         initPage();
         paginate(1);
         const QVariantList hits = call(QStringLiteral("findText(%1, %2);")
                                                .arg(PageScript::quoted(QStringLiteral("Whale")))
                                                .arg(Width))
                                           .toList();
-        QCOMPARE(hits.size(), 2);
+        QCOMPARE(hits.size(), 4);
         const QVariantMap first = hits.at(0).toMap();
         QCOMPARE(first.value(QStringLiteral("id")).toString(), QStringLiteral("b2"));
         QCOMPARE(first.value(QStringLiteral("text")).toString(), QStringLiteral("No whales here"));
@@ -306,7 +309,18 @@ private slots:
         const QVariantMap second = hits.at(1).toMap();
         QVERIFY(second.value(QStringLiteral("id")).toString().endsWith(m_uid));
         QCOMPARE(second.value(QStringLiteral("page")).toInt(), 3);
-        QCOMPARE(call(QStringLiteral("findText2(\"ishmael\", %1);").arg(Width)).toList().size(), 1);
+        const QVariantMap third = hits.at(2).toMap();
+        QCOMPARE(third.value(QStringLiteral("id")).toString(), QStringLiteral("p3"));
+        QCOMPARE(third.value(QStringLiteral("text")).toString(), QStringLiteral("a whale inside"));
+        QCOMPARE(third.value(QStringLiteral("page")).toInt(), 3);
+        const QVariantMap fourth = hits.at(3).toMap();
+        QCOMPARE(fourth.value(QStringLiteral("id")).toString(), QStringLiteral("b4"));
+        QCOMPARE(fourth.value(QStringLiteral("page")).toInt(), 4);
+        const QVariantList ishmael
+                = call(QStringLiteral("findText2(\"ishmael\", %1);").arg(Width)).toList();
+        QCOMPARE(ishmael.size(), 1);
+        QCOMPARE(ishmael.first().toMap().value(QStringLiteral("id")).toString(),
+                 QStringLiteral("p1"));
         QCOMPARE(call(QStringLiteral("findText(\"\\\"quoted\", %1);").arg(Width)).toList().size(),
                  0);
         QCOMPARE(call(QStringLiteral("getTextById(\"p1\");")).toString(),
@@ -341,12 +355,12 @@ private slots:
     // A book's own boxes, widths and fonts under the reader's style.
     void readingStyleOverTheBooksOwn()
     {
-        load(QStringLiteral(
-                "<style>p{background:#ffffff;color:#777777;font-family:Arial}"
-                ".wide{width:1200px;min-width:900px;background:#eeeeee}"
-                "pre{white-space:pre;font-family:monospace}</style>"
-                "<p id='p'>Body text</p><div class='wide' id='wide'>A wide box</div>"
-                "<pre id='pre'>") + QStringLiteral("x").repeated(400)
+        load(QStringLiteral("<style>p{background:#ffffff;color:#777777;font-family:Arial}"
+                            ".wide{width:1200px;min-width:900px;background:#eeeeee}"
+                            "pre{white-space:pre;font-family:monospace}</style>"
+                            "<p id='p'>Body text</p><div class='wide' id='wide'>A wide box</div>"
+                            "<pre id='pre'>")
+             + QStringLiteral("x").repeated(400)
              + QStringLiteral("</pre><p>a <span id='note' class='vor_note vor_note_id_1' "
                               "style='background-color: rgb(243, 227, 162)'>note</span></p>"
                               "<p>x<label id='number' style='float:right;width:2%'>197</label>"
@@ -413,8 +427,8 @@ private slots:
                                    "gypsy yelling quietly</p>")
                             .arg(i);
         m_page->mainFrame()->setHtml(
-                QStringLiteral("<html><body style='background:#fff;color:#000;font-size:14px'>") + body
-                + QStringLiteral("</body></html>"));
+                QStringLiteral("<html><body style='background:#fff;color:#000;font-size:14px'>")
+                + body + QStringLiteral("</body></html>"));
         if (finished.isEmpty())
             QVERIFY(finished.wait(10000));
         initPage();

@@ -585,19 +585,52 @@ function getBookmarkData(gap, width) {
     return { path: makeXPath(element), text: text === undefined ? element.textContent : text };
 }
 
+/* A hit is the innermost element with a position (and an id) whose text
+ * holds the needle: a paragraph with the word in italics or beside a link is
+ * found as that paragraph, an item of a list as the block around it. Only
+ * the elements whose text holds the needle are entered, since no element
+ * below one that lacks it can hold it. */
 function findText(text, w) {
     var needle = String(text).toLowerCase();
     var hits = [];
-    if (needle.length === 0)
+    if (needle.length === 0 || !document.body)
         return hits;
-    var elements = vorAllElements();
-    for (var i = 0; i < elements.length; ++i) {
-        var element = elements[i];
-        if (!vorIsPositionTag(element, true) || !element.id || vorHasElementChildren(element))
+    var holds = function (element) {
+        return (element.textContent || "").toLowerCase().indexOf(needle) >= 0;
+    };
+    if (!holds(document.body))
+        return hits;
+    // A walk with its own stack: a book may nest elements deeper than the
+    // script engine lets functions call themselves. "found": a hit lies
+    // below; "missing": some element below holds the needle with no hit of
+    // its own (a list item), so the nearest element with a position
+    // around it has to be one.
+    var stack = [{ element: document.body, child: document.body.firstChild,
+                   found: false, missing: false }];
+    while (stack.length > 0) {
+        var frame = stack[stack.length - 1];
+        var child = frame.child;
+        if (child) {
+            frame.child = child.nextSibling;
+            if (child.nodeType === 1 && holds(child)) {
+                stack.push({ element: child, child: child.firstChild,
+                             found: false, missing: false });
+            }
             continue;
-        var content = element.textContent || "";
-        if (content.toLowerCase().indexOf(needle) >= 0)
-            hits.push({ id: element.id, text: content, page: getPageByElement(element, w) });
+        }
+        stack.pop();
+        var element = frame.element;
+        if ((!frame.found || frame.missing) && element.id && vorIsPositionTag(element, true)) {
+            hits.push({ id: element.id, text: element.textContent || "",
+                        page: getPageByElement(element, w) });
+            frame.found = true;
+            frame.missing = false;
+        }
+        if (stack.length > 0) {
+            var parent = stack[stack.length - 1];
+            parent.found = parent.found || frame.found;
+            parent.missing = parent.missing || frame.missing || !frame.found;
+        }
     }
     return hits;
 }
