@@ -225,6 +225,8 @@ bool quirelet::loadDocument(BookPage *page, const QString &name)
         loop.quit();
     });
     QTimer::singleShot(LoadTimeout, &loop, &QEventLoop::quit);
+    // Let go by wrap() once the page script has wrapped the file.
+    page->setLayoutHeld(true);
     BookFile::load(frame, path);
     if (!finished)
         loop.exec();
@@ -242,13 +244,18 @@ bool quirelet::loadDocument(BookPage *page, const QString &name)
     return loaded;
 }
 
+void quirelet::wrap(BookPage *page) const
+{
+    page->evaluate(m_pageScript + QStringLiteral("init(%1);").arg(PageScript::quoted(m_uid)));
+    page->setLayoutHeld(false);
+}
+
 QString quirelet::layoutScript() const
 {
-    QString script = QStringLiteral("init(%1);").arg(PageScript::quoted(m_uid));
     // The view's font over the book's, without the view's colours.
-    script += QStringLiteral("applyReadingStyle(%1, %2, \"\", \"\");")
-                      .arg(PageScript::quoted(m_fontFamily))
-                      .arg(m_fontSize);
+    QString script = QStringLiteral("applyReadingStyle(%1, %2, \"\", \"\");")
+                             .arg(PageScript::quoted(m_fontFamily))
+                             .arg(m_fontSize);
     if (m_textAlignment >= 0 && m_textAlignment <= 4) {
         script += QStringLiteral("document.body.style.textAlign=\"%1\";")
                           .arg(QLatin1String(AlignmentNames[m_textAlignment]));
@@ -293,6 +300,7 @@ QStringList quirelet::paginate(BookPage *page, PaginationRequest &request)
                 request.pageCounts[name] = 0;
             continue;
         }
+        wrap(page);
         const QVariant countAnswer = evaluate(
                 layoutScript() + paginateScript(m_pageWidth, m_pageHeight, m_columnCount));
 
@@ -433,6 +441,7 @@ void quirelet::printPages(BookPage *page, const PaginationRequest &request, QPri
     for (const QString &name : request.documents) {
         if (!loadDocument(page, name))
             continue;
+        wrap(page);
         bool ok = false;
         const int count
                 = page->evaluate(m_pageScript + layoutScript() + paginateScript(width, height, 1))

@@ -62,6 +62,9 @@ private:
     // Loads one file into the page and waits for it; false when the file is
     // missing or did not load.
     bool loadDocument(BookPage *page, const QString &name);
+    // The page script's wrappers around the loaded file, and the page's
+    // layout let go.
+    void wrap(BookPage *page) const;
     QString layoutScript() const;
     QString paginateScript(int width, int height, int columns) const;
     // Fills in the page counts, positions and search hits; answers the keys

@@ -504,26 +504,34 @@ int TextViewer::viewWidth() const
     return width();
 }
 
-void TextViewer::setPageDim()
+void TextViewer::setPageDim(KeepPage keep)
 {
     const int w = width();
     const int h = height();
-    const QVariantMap answer = runScript(QStringLiteral("setPageDim(%5,%3, %1, %2, %4, %6);")
-                                                 .arg(w)
-                                                 .arg(h)
-                                                 .arg(m_gap)
-                                                 .arg(m_topBottomMargin)
-                                                 .arg(m_columnCount)
-                                                 .arg(m_currentPage))
-                                       .toMap();
+    const QString arguments = QStringLiteral("%5,%3, %1, %2, %4")
+                                      .arg(w)
+                                      .arg(h)
+                                      .arg(m_gap)
+                                      .arg(m_topBottomMargin)
+                                      .arg(m_columnCount);
+    m_request.pageSize = QSize(w, h);
     bool ok = false;
+    if (keep == KeepPage::None) {
+        const int count = runScript(QStringLiteral("paginate(%1);").arg(arguments)).toInt(&ok);
+        if (ok)
+            m_pageCount = count;
+        m_currentPage = 1;
+        return;
+    }
+    const QVariantMap answer
+            = runScript(QStringLiteral("setPageDim(%1, %2);").arg(arguments).arg(m_currentPage))
+                      .toMap();
     const int count = answer.value(QStringLiteral("pageCount")).toInt(&ok);
     if (ok)
         m_pageCount = count;
     const int current = answer.value(QStringLiteral("currentPage")).toInt(&ok);
     if (ok)
         m_currentPage = current == 0 ? 1 : current;
-    m_request.pageSize = QSize(w, h);
 }
 
 void TextViewer::readTableOfContents()
@@ -583,6 +591,7 @@ void TextViewer::loadFile(int index)
     ++m_pendingLoads;
     const QString path = QDir::toNativeSeparators(m_contentFolder + QLatin1Char('/')
                                                   + m_chapterFiles.at(index));
+    m_page->setLayoutHeld(true);
     BookFile::load(m_page->mainFrame(), path);
 }
 
@@ -604,13 +613,14 @@ void TextViewer::onLoadFinished(bool ok)
     const QVariant position = frame->property("position");
 
     runScript(QStringLiteral("init(%1);").arg(quoted(m_uid)));
+    m_page->setLayoutHeld(false);
     runScript(readingStyleScript(m_backgroundColor, m_textColor)
               + QStringLiteral("document.body.style.backgroundColor=%1;")
                       .arg(quoted(m_backgroundColor.name()))
               + QStringLiteral("document.body.style.color=%1;").arg(quoted(m_textColor.name()))
               + alignmentScript(m_textAlignment)
               + QStringLiteral("applyLineSpacing(\"%1\");").arg(m_lineSpacing));
-    setPageDim();
+    setPageDim(KeepPage::None);
     markNotes();
 
     const int w = viewWidth();

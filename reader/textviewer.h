@@ -256,7 +256,11 @@ private:
     static TextDocument *createDocument(const QString &path, QString *sourcePath, QString *problem);
     void applyDocumentStyle(TextDocument *document);
     void applyProfile();
-    void setPageDim();
+    // Lays the file out in the view's columns. A file just loaded has no
+    // page on show to keep: looking for one would lay it out once more
+    // before the columns are there.
+    enum class KeepPage { FirstVisible, None };
+    void setPageDim(KeepPage keep = KeepPage::FirstVisible);
     void readTableOfContents();
     void readBookmarks();
     void readNotes();

@@ -18,6 +18,20 @@ BookPage::BookPage(QObject *parent)
 
 BookPage::~BookPage() = default;
 
+const char BookPage::WrappedAttribute[] = "data-vor-wrapped";
+
+void BookPage::setLayoutHeld(bool held)
+{
+    if (!held) {
+        settings()->setUserStyleSheetUrl(QUrl());
+        return;
+    }
+    const QByteArray sheet = QByteArrayLiteral("html:not([") + WrappedAttribute
+            + QByteArrayLiteral("]) body { display: none !important; }");
+    settings()->setUserStyleSheetUrl(QUrl(QStringLiteral("data:text/css;charset=utf-8;base64,")
+                                          + QString::fromLatin1(sheet.toBase64())));
+}
+
 void BookPage::applyPolicy(QWebSettings *settings)
 {
     settings->setAttribute(QWebSettings::JavascriptEnabled, false);

@@ -40,6 +40,16 @@ public:
     // beside its package folder).
     static QStringList readableFolders(const QString &contentFolder);
 
+    // While held, the body of a file the page loads stays out of the layout
+    // until the page script has wrapped it (its init() puts WrappedAttribute
+    // on the root element): the engine would otherwise build and lay out
+    // every box of the file as loaded, only for the wrapping to throw them
+    // away (seconds for a paragraph of tens of thousands of links). Held
+    // from before a load to just after init(): the book's frames get no
+    // wrappers and show once it is let go.
+    void setLayoutHeld(bool held);
+    static const char WrappedAttribute[];
+
     // Sets the attributes of the policy on settings; the page does it for
     // its own, a program that only lays books out also for the global ones.
     static void applyPolicy(QWebSettings *settings);

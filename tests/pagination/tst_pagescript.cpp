@@ -1,8 +1,11 @@
 #include "pagination/pagescript.h"
 #include "tests/support/testenvironment.h"
+#include "webpolicy/bookpage.h"
 
+#include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QWebFrame>
 #include <QWebPage>
 
@@ -43,13 +46,16 @@ private:
     }
 
     // Evaluates the script followed by one call, as the programs do.
-    QVariant call(const QString &text)
-    {
-        return m_page->mainFrame()->evaluateJavaScript(m_script + text);
-    }
+    QVariant call(const QString &text) { return js(m_script + text); }
 
-    // Evaluates plain JavaScript in the page.
-    QVariant js(const QString &text) { return m_page->mainFrame()->evaluateJavaScript(text); }
+    // Evaluates plain JavaScript in the page (a book page runs none but
+    // what it evaluates itself).
+    QVariant js(const QString &text)
+    {
+        if (auto *book = qobject_cast<BookPage *>(m_page))
+            return book->evaluate(text);
+        return m_page->mainFrame()->evaluateJavaScript(text);
+    }
 
     void initPage() { call(QStringLiteral("init(%1);").arg(PageScript::quoted(m_uid))); }
 
@@ -171,6 +177,48 @@ private slots:
         QCOMPARE(call(QStringLiteral("moveToEnd(%1, %2);").arg(Width).arg(Gap)).toInt(), pages);
         QCOMPARE(call(QStringLiteral("getCurrentPage(%1, %2);").arg(Width).arg(Gap)).toInt(),
                  pages);
+    }
+
+    // A book page loaded held builds no boxes for the file's body until
+    // init() has wrapped it; let go, the page shows and counts as any
+    // other, the book's frame included.
+    void bookShowsOnceWrapped()
+    {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QFile frame(folder.filePath(QStringLiteral("frame.html")));
+        QVERIFY(frame.open(QIODevice::WriteOnly));
+        frame.write("<html><body><p id='t'>framed</p></body></html>");
+        frame.close();
+        delete m_page;
+        auto *page = new BookPage(this);
+        m_page = page;
+        page->setContentFolder(folder.path());
+        page->setLayoutHeld(true);
+        page->setViewportSize(QSize(Width, Height));
+        page->mainFrame()->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
+        page->mainFrame()->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
+        QSignalSpy finished(page->mainFrame(), &QWebFrame::loadFinished);
+        page->mainFrame()->setHtml(
+                QStringLiteral("<html><head><style>body{margin:0}.b{height:480px;"
+                               "-webkit-column-break-inside:avoid}</style></head><body>"
+                               "<iframe id='f' src='frame.html'></iframe>")
+                        + blocks(5) + QStringLiteral("</body></html>"),
+                QUrl::fromLocalFile(folder.filePath(QStringLiteral("book.html"))));
+        if (finished.isEmpty())
+            QVERIFY(finished.wait(10000));
+        const QString framed = QStringLiteral("document.getElementById('f').contentDocument"
+                                              ".getElementById('t').offsetHeight");
+        QCOMPARE(
+                js(QStringLiteral("document.getElementById('b1').getClientRects().length")).toInt(),
+                0);
+        initPage();
+        page->setLayoutHeld(false);
+        QCOMPARE(js(QStringLiteral("document.getElementById('b1').offsetHeight")).toInt(), 480);
+        QTRY_VERIFY(js(framed).toInt() > 0);
+        QCOMPARE(paginate(1), 6);
+        QCOMPARE(call(QStringLiteral("setReadingPos(\"b3\", %1, %2);").arg(Width).arg(Gap)).toInt(),
+                 4);
     }
 
     void turningPagesAndPositions()

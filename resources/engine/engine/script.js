@@ -153,6 +153,12 @@ function vorPageCountFromLeft(left, width) {
 
 /* ---- set-up ----------------------------------------------------------- */
 
+/* The program's book pages keep a file's body out of the layout until its
+ * root element carries this attribute: the web engine would otherwise build
+ * and lay out every box of the file as loaded, all of which the wrapping
+ * below throws away. */
+var VOR_WRAPPED_ATTRIBUTE = "data-vor-wrapped";
+
 function init(uid) {
     var body = document.body;
     if (!body)
@@ -162,6 +168,7 @@ function init(uid) {
         body.innerHTML = "<div id='content'><div id='inner'>" + body.innerHTML
                 + "<div id='custom_epub'>&#160;</div></div></div>";
     }
+    document.documentElement.setAttribute(VOR_WRAPPED_ATTRIBUTE, "");
 
     var breaks = body.getElementsByTagName("br");
     var list = [];
@@ -291,6 +298,9 @@ function applyReadingStyle(family, size, background, color) {
 
 /* ---- layout and pages ------------------------------------------------- */
 
+/* The column geometry #inner was last laid out for. */
+var VOR_COLUMNS_ATTRIBUTE = "data-vor-columns";
+
 function paginate(columnCount, gap, width, height, topbottom_margine) {
     var images = document.getElementsByTagName("img");
     for (var i = 0; i < images.length; ++i) {
@@ -316,10 +326,17 @@ function paginate(columnCount, gap, width, height, topbottom_margine) {
     inner.style.columnGap = gap + "px";
     inner.style.height = (height - 2 * topbottom_margine) + "px";
     // Laid out afresh: a column block whose size changed keeps lines where
-    // the old columns ended, cut in two by the new column foot.
-    inner.style.display = "none";
-    void inner.offsetHeight;
-    inner.style.display = "";
+    // the old columns ended, cut in two by the new column foot. A block of
+    // the same size, or one never laid out in columns, is not: building its
+    // boxes anew costs as much as the first layout of the whole file.
+    var geometry = [columnWidth, gap, height, topbottom_margine].join(" ");
+    var before = inner.getAttribute(VOR_COLUMNS_ATTRIBUTE);
+    inner.setAttribute(VOR_COLUMNS_ATTRIBUTE, geometry);
+    if (before !== null && before !== geometry) {
+        inner.style.display = "none";
+        void inner.offsetHeight;
+        inner.style.display = "";
+    }
     // Columns paint what runs past their foot below it, and the top of the
     // next column's first line above the next one; the clip keeps those
     // pieces of lines off the margins, so a page shows whole lines only.
