@@ -79,8 +79,24 @@ void LibraryView::onAddFilesComplete(int bookCount)
 {
     updateCategoryCounters();
     m_buttonAll->click();
-    m_parts.showMessage(this, tr("Add complete"),
-                        tr("%1 file(s) were successfully added into the Library").arg(bookCount));
+    QString text = tr("%1 file(s) were successfully added into the Library").arg(bookCount);
+    // Files that could not be read are named: left out silently, a damaged
+    // or protected book looked as if it had simply vanished.
+    const auto *worker = qobject_cast<AddBooksWorker *>(sender());
+    const QStringList skipped = worker ? worker->skippedFiles() : QStringList();
+    if (!skipped.isEmpty()) {
+        constexpr int NamesShown = 10;
+        QStringList names;
+        for (int i = 0; i < skipped.size() && i < NamesShown; ++i)
+            names << QFileInfo(skipped.at(i)).fileName();
+        if (skipped.size() > NamesShown)
+            names << tr("and %1 more").arg(skipped.size() - NamesShown);
+        text += QLatin1String("\n\n")
+                + tr("%1 file(s) could not be read (damaged, protected or of an unknown kind):")
+                          .arg(skipped.size())
+                + QLatin1Char('\n') + names.join(QLatin1Char('\n'));
+    }
+    m_parts.showMessage(this, tr("Add complete"), text);
 }
 
 void LibraryView::onAddFilesFailed(AddBooksErrors error)

@@ -128,6 +128,7 @@ void AddBooksWorker::run()
 bool AddBooksWorker::scanFolder()
 {
     m_drmCount = 0;
+    m_skippedFiles.clear();
     QStringList nameFilters;
     for (const QString &suffix : supportedFormats())
         nameFilters << QStringLiteral("*.") + suffix;
@@ -276,5 +277,6 @@ bool AddBooksWorker::unpackSingleBook(QString &path, int &format, QString &creat
 
 void AddBooksWorker::skip(const QString &path, const QString &reason)
 {
+    m_skippedFiles.append(path);
     log(QStringLiteral("Add book [FAILED] %1: %2").arg(path, reason), Logger::Warning);
 }

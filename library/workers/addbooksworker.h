@@ -40,6 +40,11 @@ public:
     // once complete() or failed() has arrived.
     int lastBookId() const { return m_lastBookId; }
     int lastAddedBookId() const { return lastBookId(); }
+    // The files of the run that were not added because they could not be
+    // read (damaged, protected, of no known kind; the reasons are logged),
+    // in the order met. Books already in the library are not among them.
+    // Safe to read once complete() or failed() has arrived.
+    QStringList skippedFiles() const { return m_skippedFiles; }
 
     // Adds one file; true when a new row was stored. Runs on the calling
     // thread; run() calls it for every collected file.
@@ -82,6 +87,7 @@ private:
     std::atomic<AddBooksErrors> m_error { AddBooksErrors::NoError };
     int m_addedCount = 0;
     int m_drmCount = 0;
+    QStringList m_skippedFiles;
     // SKIP ALL for one protected PDF skips the password of every later one.
     BookMetadata::Prompting m_prompting;
     int m_index = 0;
