@@ -382,6 +382,10 @@ bool TextViewer::openBook()
     readNotes();
     readFontAndPosition();
 
+    // A view already on the screen has its page size: the helper lays the
+    // book out while the view loads its first file, rather than after it.
+    if (isVisible())
+        m_request.pageSize = size();
     restartPaginator();
     m_bookOpen = true;
     return true;
@@ -666,8 +670,18 @@ void TextViewer::onLoadFinished(bool ok)
     emit loadFinished();
     openPendingNote(position);
 
-    if (totalPages() <= 0)
+    if (totalPages() <= 0 && !paginationSentForView())
         restartPaginator();
+}
+
+bool TextViewer::paginationSentForView() const
+{
+    const QWebSettings *web = QWebSettings::globalSettings();
+    return m_outstanding == Outstanding::Pagination && m_lastSent.pageSize == m_request.pageSize
+            && m_lastSent.columnCount == m_columnCount && m_lastSent.lineSpacing == m_lineSpacing
+            && m_lastSent.textAlignment == m_textAlignment
+            && m_lastSent.fontSize == web->fontSize(QWebSettings::DefaultFontSize)
+            && m_lastSent.fontFamily == web->fontFamily(QWebSettings::StandardFont);
 }
 
 void TextViewer::markNotes()

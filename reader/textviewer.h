@@ -261,6 +261,9 @@ private:
     // before the columns are there.
     enum class KeepPage { FirstVisible, None };
     void setPageDim(KeepPage keep = KeepPage::FirstVisible);
+    // A pagination is on its way for the view's present page size and font:
+    // asking again would have the helper start the whole book afresh.
+    bool paginationSentForView() const;
     void readTableOfContents();
     void readBookmarks();
     void readNotes();

@@ -29,6 +29,7 @@ private slots:
     void cleanupTestCase();
 
     void opensAndPaginates();
+    void helperLaysOutWhileTheViewLoads();
     void reopensWhereItWasLeft();
     void notesAreShownAndRemoved();
     void searchTextIsQuoted();
@@ -178,6 +179,31 @@ void tst_TextViewer::opensAndPaginates()
     QVERIFY(!block.attach());
     QCOMPARE(::kill(pid_t(helper), 0), -1);
     m_leftOnPage = target;
+}
+
+// A view on the screen has its page size before its first file is there:
+// the helper starts on the book at once, and the view, laid out in that
+// size, does not ask again (which would start the whole book afresh).
+void tst_TextViewer::helperLaysOutWhileTheViewLoads()
+{
+    BookDto book;
+    book.fullPath = m_book;
+    TextViewer viewer(book);
+    viewer.setMessagePresenter(
+            [](const QString &, const QString &text) { QFAIL(qPrintable(text)); });
+    viewer.resize(700, 500);
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    QSignalSpy loaded(&viewer, &TextViewer::loadFinished);
+    QSignalSpy paginated(&viewer, &TextViewer::paginationFinished);
+    QVERIFY(viewer.loadBookData());
+    QVERIFY(viewer.paginationClient()->isWaiting());
+    const quint32 asked = viewer.paginationClient()->sequence();
+    QVERIFY(loaded.count() > 0 || loaded.wait(10000));
+    QVERIFY(paginated.count() > 0 || paginated.wait(20000));
+    QCOMPARE(viewer.paginationClient()->sequence(), asked + 1);
+    QCOMPARE(viewer.paginationRequest().pageSize, QSize(700, 500));
+    QVERIFY(viewer.totalPages() >= 6);
 }
 
 void tst_TextViewer::reopensWhereItWasLeft()
