@@ -152,6 +152,12 @@ int main(int argc, char *argv[])
                           { "-mx0" });
     SevenZipFixture::make(sevenZip + "/outside.7z", { { "../evil.txt", "evil" } }, { "-spf" });
     SevenZipFixture::make(sevenZip + "/locked.7z", { { "a.mobi", text } }, { "-pX" });
+    // Damaged headers that declare a 2 GB dictionary for a 4-byte file.
+    save(sevenZip, "dictionary.7z",
+         QByteArray::fromBase64("N3q8ryccAAQAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAABtQQAAAAA///////PAAAAAAAAAP"
+                                "////////8nAAEEBgABCQgABwsBAAEhIQH/////CAoBUjH7jYoAAQQGAAEJCAAHCwEA"
+                                "ASEhASYMBAAICgFSMfuNAAAFARkMAAAAAAAAAAAAIAAAERkALgAuAC8AZQB2AGkAbA"
+                                "AuAnQAeAB0AAAAAGkiAAA="));
 
     // The first byte picks the document's name: .html, .xhtml, .svg, .xml.
     save(root.filePath("fuzz_helperpage"), "html",
