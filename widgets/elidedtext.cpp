@@ -12,6 +12,11 @@ QStringList elidedLines(const QString &text, const QFont &font, int width, int m
     bool cut = false;
 
     QTextLayout layout(text, font);
+    // A word wider than the room (a mail address, a long compound) is
+    // broken where it must: left whole, a centred line ran out of both edges.
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
     layout.beginLayout();
     forever
     {

@@ -1,6 +1,7 @@
 #include "widgets/colorpicker.h"
 #include "widgets/comboboxitemdelegate.h"
 #include "widgets/elidedlabel.h"
+#include "widgets/elidedtext.h"
 #include "widgets/shapebutton.h"
 
 #include "tests/support/testenvironment.h"
@@ -76,6 +77,8 @@ private slots:
     void comboDelegateShowsTheFirstColumn();
     void elidedLabelAnnouncesChanges();
     void elidedLabelExactFitIsNotElided();
+    void elidedLinesStayWithinTheWidth_data();
+    void elidedLinesStayWithinTheWidth();
 };
 
 void TestSmallControls::colorPickerTakesAConfirmedColor()
@@ -198,6 +201,31 @@ void TestSmallControls::elidedLabelExactFitIsNotElided()
     label.resize(80, label.height());
     render(label);
     QVERIFY(label.isElided());
+}
+
+void TestSmallControls::elidedLinesStayWithinTheWidth_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("maxLines");
+    QTest::newRow("address") << "Live Systems Project <debian-live@lists.debian.org>" << 4;
+    QTest::newRow("one long word") << "Donaudampfschifffahrtsgesellschaftskapitän" << 3;
+    QTest::newRow("long word, one line") << "Donaudampfschifffahrtsgesellschaftskapitän" << 1;
+}
+
+// A word wider than the room (a mail address under a cover's title) is
+// broken across lines, never drawn past both edges of a centred line.
+void TestSmallControls::elidedLinesStayWithinTheWidth()
+{
+    QFETCH(QString, text);
+    QFETCH(int, maxLines);
+    const QFont font;
+    const QFontMetrics metrics(font);
+    const int width = metrics.horizontalAdvance(QStringLiteral("Project <debian"));
+    const QStringList lines = elidedLines(text, font, width, maxLines);
+    QVERIFY(!lines.isEmpty());
+    QVERIFY(lines.size() <= maxLines);
+    for (const QString &line : lines)
+        QVERIFY2(metrics.horizontalAdvance(line) <= width, qPrintable(line));
 }
 
 VL_TEST_WIDGETS_MAIN(TestSmallControls)
