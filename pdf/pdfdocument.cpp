@@ -10,8 +10,11 @@
 #include <QMutexLocker>
 #include <QPainter>
 #include <QSet>
+#include <QtConcurrent>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -56,6 +59,45 @@ namespace {
         return word.toString();
     }
 
+    // The pair top-aligned on a black canvas, as a painter draws it, but
+    // row by row: a turn copies each page once and fills only the room a
+    // shorter page leaves.
+    QImage joinPair(const QImage &left, const QImage &right)
+    {
+        QImage canvas(left.width() + right.width(), qMax(left.height(), right.height()),
+                      left.format());
+        if (canvas.isNull())
+            return left;
+        const QImage placed = right.isNull() || right.format() == canvas.format()
+                ? right
+                : right.convertToFormat(canvas.format());
+        if (canvas.depth() != 32 || placed.depth() != 32) {
+            canvas.fill(0);
+            QPainter painter(&canvas);
+            painter.drawImage(0, 0, left);
+            painter.drawImage(left.width(), 0, placed);
+            return canvas;
+        }
+        // Black in the canvas's format, as a fill with 0 makes it.
+        QImage black(1, 1, canvas.format());
+        black.fill(0);
+        quint32 blank;
+        std::memcpy(&blank, black.constBits(), sizeof blank);
+        const auto copyRow = [&canvas, blank](const QImage &page, int x, int y) {
+            auto *row = reinterpret_cast<quint32 *>(canvas.scanLine(y)) + x;
+            if (y < page.height())
+                std::memcpy(row, page.constScanLine(y), std::size_t(page.width()) * 4);
+            else
+                std::fill_n(row, page.width(), blank);
+        };
+        for (int y = 0; y < canvas.height(); ++y) {
+            copyRow(left, 0, y);
+            if (!placed.isNull())
+                copyRow(placed, left.width(), y);
+        }
+        return canvas;
+    }
+
 } // namespace
 
 struct PdfDocument::TocNode
@@ -84,12 +126,22 @@ void PdfDocument::setControllers(InputPasswordController *passwords, MessageBoxC
 bool PdfDocument::openWithPassword(const QString &password)
 {
     const QMutexLocker locker(&m_engineLock);
-    return m_engine.LoadFromFile(m_filePath, password) != 0;
+    if (m_engine.LoadFromFile(m_filePath, password) == 0)
+        return false;
+    m_password = password;
+    return true;
 }
 
 bool PdfDocument::load(const QString &filePath)
 {
+    {
+        // The partner engine holds the previous file.
+        const QMutexLocker locker(&m_partnerLock);
+        m_partner.reset();
+        m_partnerFailed = false;
+    }
     m_filePath = filePath;
+    m_password.clear();
     m_loaded = false;
     m_protected = false;
     m_lastError.clear();
@@ -231,11 +283,12 @@ QSize PdfDocument::pageSize()
     return m_engine.pageSize(m_engine.SelectedPage());
 }
 
-QImage PdfDocument::renderPageLocked(int page, const ViewState &state, bool pairedFit)
+QImage PdfDocument::renderPageLocked(Document &engine, int page, const ViewState &state,
+                                     bool pairedFit)
 {
     if (page < 1 || page > m_pageCount)
         return QImage();
-    const QSize points = m_engine.pageSize(page);
+    const QSize points = engine.pageSize(page);
     // A damaged page may declare an empty box: nothing can be fitted to it.
     if (points.width() <= 0 || points.height() <= 0) {
         Logger::instance()->write(
@@ -280,10 +333,10 @@ QImage PdfDocument::renderPageLocked(int page, const ViewState &state, bool pair
         scale *= bound;
     const QSize size(int(points.width() * scale), int(points.height() * scale));
 
-    m_engine.SetRenderScale(scale);
+    engine.SetRenderScale(scale);
     QElapsedTimer timer;
     timer.start();
-    const QImage image = m_engine.drawPage(page, 72.0, size);
+    const QImage image = engine.drawPage(page, 72.0, size);
     qDebug() << "pdf::PdfDocument::requestImage"
              << "Render time (ms):" << timer.elapsed();
     return image;
@@ -296,32 +349,59 @@ QImage PdfDocument::pageImage(int page)
     const QMutexLocker locker(&m_engineLock);
     // The left page of a pair, or its right page when that is not the
     // book's last: fitted as half of the pair.
-    return renderPageLocked(page, state, state.columns == 2 && page < m_pageCount);
+    return renderPageLocked(m_engine, page, state, state.columns == 2 && page < m_pageCount);
 }
 
 QImage PdfDocument::renderView(const ViewState &state)
 {
     if (state.columns != 1 && state.columns != 2)
         return QImage();
-    const QMutexLocker locker(&m_engineLock);
     // Both pages of a pair are fitted alike, the last page as well, so the
     // pair fits the view.
     const bool pair = state.columns == 2 && state.page < m_pageCount;
-    const QImage left = renderPageLocked(state.page, state, pair);
-    if (!pair || left.isNull())
+    if (!pair) {
+        const QMutexLocker locker(&m_engineLock);
+        return renderPageLocked(m_engine, state.page, state, false);
+    }
+    // Both pages at once, each by an engine of its own: a turn waits for
+    // the slower page instead of both. With no pool thread free, waiting
+    // for the right page draws it on this thread, after the left one.
+    QFuture<QImage> rightPage
+            = QtConcurrent::run([this, state] { return renderRightPage(state.page + 1, state); });
+    QImage left;
+    {
+        const QMutexLocker locker(&m_engineLock);
+        left = renderPageLocked(m_engine, state.page, state, true);
+    }
+    const QImage right = rightPage.result();
+    if (left.isNull())
         return left;
-    const QImage right = renderPageLocked(state.page + 1, state, pair);
-    QImage canvas(left.width() + right.width(), qMax(left.height(), right.height()), left.format());
-    if (canvas.isNull())
-        return left;
-    canvas.fill(0);
-    QPainter painter(&canvas);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.drawImage(0, 0, left);
-    if (!right.isNull())
-        painter.drawImage(left.width(), 0, right);
-    painter.end();
-    return canvas;
+    return joinPair(left, right);
+}
+
+QImage PdfDocument::renderRightPage(int page, const ViewState &state)
+{
+    const QMutexLocker locker(&m_partnerLock);
+    if (!m_partner && !m_partnerFailed) {
+        auto partner = std::make_unique<Document>();
+        // The file may have changed on disk since it was opened: a partner
+        // that does not see the same book is not used.
+        if (partner->LibraryLoaded() && partner->LoadFromFile(m_filePath, m_password) != 0
+            && partner->PageCount() == m_pageCount) {
+            m_partner = std::move(partner);
+        } else {
+            m_partnerFailed = true;
+            Logger::instance()->write(
+                    QStringLiteral("pdf::PdfDocument: %1 does not open a second time; the pages "
+                                   "of a pair are drawn one after the other")
+                            .arg(m_filePath),
+                    Logger::Warning);
+        }
+    }
+    if (m_partner)
+        return renderPageLocked(*m_partner, page, state, true);
+    const QMutexLocker engineLocker(&m_engineLock);
+    return renderPageLocked(m_engine, page, state, true);
 }
 
 QImage PdfDocument::requestCurrentImage()

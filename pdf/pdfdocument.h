@@ -11,6 +11,8 @@
 #include <QSize>
 #include <QString>
 
+#include <memory>
+
 class InputPasswordController;
 class MessageBoxController;
 
@@ -33,7 +35,10 @@ namespace pdf {
 // pool thread at the same time: every sequence of engine calls (select a
 // page, then read or draw it) is made under one lock of the document, so a
 // render and a search never interleave on the engine. A render task reads
-// only the ViewState it was given.
+// only the ViewState it was given. The right page of a pair is drawn by a
+// second engine of the document's own, opened on the first pair, under a
+// lock of its own and on another pool thread while the left page is drawn;
+// no engine is ever called from two threads at once.
 //
 // Not copyable; made without a parent by the viewer, the print job and the
 // add-books worker, each of which deletes it (after waiting for any render
@@ -177,9 +182,13 @@ private:
 
     struct TocNode;
 
-    // One page as state says; pairedFit: fitted as one half of a pair.
-    // The caller holds the engine lock.
-    QImage renderPageLocked(int page, const ViewState &state, bool pairedFit);
+    // One page as state says, drawn by engine; pairedFit: fitted as one
+    // half of a pair. The caller holds that engine's lock.
+    QImage renderPageLocked(Document &engine, int page, const ViewState &state, bool pairedFit);
+    // The right page of a pair, by the partner engine (opened here on first
+    // use), or by the document's own engine when the partner cannot open
+    // the file.
+    QImage renderRightPage(int page, const ViewState &state);
     QString information(int key);
     bool openWithPassword(const QString &password);
     // Asks until the file opens or the user gives up; false when not opened.
@@ -204,6 +213,13 @@ private:
     // Keeps a sequence of engine calls (select, then read or draw) together.
     mutable QMutex m_engineLock;
     Document m_engine;
+    // The password the file opened with, for the partner engine.
+    QString m_password;
+    // Draws the right page of a pair; only ever used under m_partnerLock,
+    // which is never taken while m_engineLock is held.
+    QMutex m_partnerLock;
+    std::unique_ptr<Document> m_partner;
+    bool m_partnerFailed = false;
 };
 
 } // namespace pdf

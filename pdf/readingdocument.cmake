@@ -8,4 +8,4 @@ add_library(vl_pdfdocument STATIC
 )
 target_link_libraries(vl_pdfdocument
     PUBLIC vl_pdfengine vl_document Qt5::Gui
-    PRIVATE vl_handover vl_core)
+    PRIVATE vl_handover vl_core Qt5::Concurrent)

@@ -14,6 +14,7 @@
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtConcurrent>
 
@@ -425,6 +426,63 @@ private slots:
         // not change what it draws.
         document.setColumnCount(columns == 1 ? 2 : 1);
         QCOMPARE(document.renderView(state).size(), expected);
+    }
+
+    // The two pages of a pair are drawn at once by two engines; the view is
+    // still exactly the two pages top-aligned on black, also when the pages
+    // differ in height and when the file cannot be opened a second time.
+    void pairIsItsTwoPages_data()
+    {
+        QTest::addColumn<bool>("mixedSizes");
+        QTest::addColumn<bool>("fileGone");
+        QTest::newRow("pages alike") << false << false;
+        QTest::newRow("a shorter right page") << true << false;
+        QTest::newRow("file gone after opening") << false << true;
+    }
+
+    void pairIsItsTwoPages()
+    {
+        QFETCH(bool, mixedSizes);
+        QFETCH(bool, fileGone);
+        QString file = path(QStringLiteral("pair.pdf"));
+        QFile::remove(file);
+        if (mixedSizes)
+            QVERIFY(Document::mergeFiles(file, { textPdf(1), textPdf(2, QSizeF(300, 200)) }));
+        else
+            QVERIFY(QFile::copy(textPdf(3), file));
+        const QString line = QStringLiteral("does not open a second time");
+        const int before = countLogLines(line);
+        pdf::PdfDocument document;
+        QVERIFY(document.load(file));
+        if (fileGone)
+            QVERIFY(QFile::remove(file));
+        document.setViewPortSize(QSize(800, 600));
+        document.setColumnCount(2);
+        const pdf::PdfDocument::ViewState state = document.viewState();
+        const QImage view = document.renderView(state);
+        // Drawn again on a pool thread while this one draws it too.
+        const QFuture<QImage> again
+                = QtConcurrent::run([&document, state] { return document.renderView(state); });
+        const QImage beside = document.renderView(state);
+
+        const QImage left = document.pageImage(1);
+        const QImage right = document.pageImage(2);
+        QVERIFY(!left.isNull() && !right.isNull());
+        QCOMPARE(right.height() < left.height(), mixedSizes);
+        QImage expected(left.width() + right.width(), qMax(left.height(), right.height()),
+                        left.format());
+        expected.fill(0);
+        QPainter painter(&expected);
+        painter.drawImage(0, 0, left);
+        painter.drawImage(left.width(), 0, right);
+        painter.end();
+        QCOMPARE(view.format(), expected.format());
+        QVERIFY(view == expected);
+        QVERIFY(beside == expected);
+        QVERIFY(again.result() == expected);
+        if (mixedSizes)
+            QCOMPARE(view.pixel(view.width() - 1, view.height() - 1), qRgb(0, 0, 0));
+        QCOMPARE(countLogLines(line) > before, fileGone);
     }
 
     void progress_data()
