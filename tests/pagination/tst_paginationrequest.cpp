@@ -1,6 +1,7 @@
 #include "pagination/paginationblock.h"
 #include "pagination/paginationrequest.h"
 #include "pagination/searchreplyestimate.h"
+#include "tests/support/freshblock.h"
 #include "tests/support/testenvironment.h"
 
 #include <QUuid>
@@ -38,16 +39,9 @@ private:
     }
 
     static QString newKey() { return QUuid::createUuid().toString(); }
-    // A block under a fresh key. The system key comes from the key file's
-    // inode, which can meet a segment another process left behind: then
-    // the next key.
     static bool createFresh(PaginationBlock &block, int size)
     {
-        for (int attempt = 0; attempt < 10; ++attempt) {
-            if (block.create(newKey(), size))
-                return true;
-        }
-        return false;
+        return TestSupport::createFreshBlock(block, size);
     }
 
 private slots:

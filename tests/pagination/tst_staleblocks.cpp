@@ -1,5 +1,6 @@
 #include "pagination/paginationblock.h"
 #include "pagination/paginationrequest.h"
+#include "tests/support/freshblock.h"
 #include "tests/support/testenvironment.h"
 
 #include <QDir>
@@ -24,10 +25,9 @@ QStringList keyFiles()
 int blockOwner()
 {
     PaginationBlock block;
-    const QString key = QStringLiteral("{51a1e000-0000-4000-8000-%1}")
-                                .arg(QCoreApplication::applicationPid(), 12, 10, QLatin1Char('0'));
+    QString key;
     quint32 number = 0;
-    if (!block.create(key, 4096)
+    if (!TestSupport::createFreshBlock(block, 4096, &key)
         || block.writeRequest(PaginationRequest().toByteArray(), &number)
                 != PaginationBlock::WriteResult::Written)
         return 1;
@@ -50,8 +50,7 @@ private slots:
     {
         QVERIFY(keyFiles().isEmpty());
         auto live = std::make_unique<PaginationBlock>();
-        const QString liveKey = QStringLiteral("{51a1e000-0000-4000-8000-000000000001}");
-        QVERIFY(live->create(liveKey, 4096));
+        QVERIFY(TestSupport::createFreshBlock(*live, 4096));
 
         QProcess owner;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
