@@ -87,13 +87,13 @@ ReaderDialog::ReaderDialog(QWidget *parent)
         { 1012, "下一卷" },
         { 1013, "上一卷" },
     };
-    for (const auto &spec : buttons) {
-        auto *button = new QPushButton(QString::fromUtf8(spec.text), this);
-        button->setObjectName(QStringLiteral("button%1").arg(spec.id));
+    for (const auto &entry : buttons) {
+        auto *button = new QPushButton(QString::fromUtf8(entry.text), this);
+        button->setObjectName(QStringLiteral("button%1").arg(entry.id));
         button->setFocusPolicy(Qt::NoFocus);
         button->setAutoDefault(false);
         button->hide();
-        const int id = spec.id;
+        const int id = entry.id;
         connect(button, &QPushButton::clicked, this, [this, id] { onDeveloperButton(id); });
     }
 }

@@ -82,13 +82,13 @@ SideBarDialog::SideBarDialog(QWidget *parent)
         { "button1015", ":/divad/images/icon143.png", units(45, 40, 25, 20), m_forward },
         { "button1016", ":/divad/images/icon144.png", units(85, 40, 25, 20), m_refresh },
     };
-    for (const auto &spec : iconButtons) {
+    for (const auto &entry : iconButtons) {
         auto *button = new QToolButton(this);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        button->setIcon(QIcon(QString::fromLatin1(spec.icon)));
-        button->setGeometry(spec.place);
+        button->setObjectName(QString::fromLatin1(entry.name));
+        button->setIcon(QIcon(QString::fromLatin1(entry.icon)));
+        button->setGeometry(entry.place);
         button->hide();
-        connect(button, &QToolButton::clicked, spec.same, &QPushButton::click);
+        connect(button, &QToolButton::clicked, entry.same, &QPushButton::click);
     }
     auto *debug = new QPushButton(QStringLiteral("debug"), this);
     debug->setObjectName(QStringLiteral("button1018"));

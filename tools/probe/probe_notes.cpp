@@ -278,8 +278,8 @@ int notesCommand(const QStringList &arguments)
             return probe::fail(problem);
         TextViewer *viewer = reading.viewer();
         TextViewerInput *input = TextViewerInput::of(viewer);
-        for (const QString &spec : qAsConst(notesToMake)) {
-            const QStringList parts = spec.split(QLatin1Char('|'));
+        for (const QString &note : qAsConst(notesToMake)) {
+            const QStringList parts = note.split(QLatin1Char('|'));
             const QColor colour = parts.size() > 1 ? parseColour(parts.at(1)) : defaultNoteColor();
             if (!colour.isValid())
                 return probe::fail(QStringLiteral("not a colour: %1").arg(parts.at(1)));
